@@ -1,0 +1,185 @@
+#include "fake_platform.h"
+
+#include <fnmatch.h>
+
+#include <cstring>
+
+namespace wirenote {
+namespace {
+
+const HANDLE kStandardOutput = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(11));
+const HANDLE kStandardError = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(12));
+const HANDLE kSearch = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(50));
+
+bool IsLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+}  // namespace
+
+std::string FakePlatform::StandardOutput() const {
+  std::string all;
+  for (const std::string& write : standard_output_writes) all += write;
+  return all;
+}
+
+BOOL FakePlatform::GetVersionExA(OSVERSIONINFOA* info) {
+  calls.push_back("GetVersionExA");
+  version_record_size_seen = info->dwOSVersionInfoSize;
+  if (version_query_fails) return FALSE;
+  info->dwPlatformId = platform_id;
+  return TRUE;
+}
+
+HANDLE FakePlatform::GetStdHandle(DWORD std_handle) {
+  calls.push_back("GetStdHandle");
+  if (std_handle == STD_ERROR_HANDLE) return kStandardError;
+  if (std_handle != STD_OUTPUT_HANDLE || !has_standard_output) {
+    last_error_ = ERROR_INVALID_HANDLE;
+    return INVALID_HANDLE_VALUE;
+  }
+  return kStandardOutput;
+}
+
+DWORD FakePlatform::GetFileType(HANDLE file) {
+  calls.push_back("GetFileType");
+  return file == kStandardOutput ? standard_output_type : FILE_TYPE_UNKNOWN;
+}
+
+BOOL FakePlatform::WriteFile(HANDLE file, const void* buffer, DWORD bytes_to_write,
+                             DWORD* bytes_written) {
+  calls.push_back("WriteFile");
+  const std::string bytes(static_cast<const char*>(buffer), bytes_to_write);
+  if (file == kStandardError) {
+    standard_error += bytes;
+    *bytes_written = bytes_to_write;
+    return TRUE;
+  }
+  if (file != kStandardOutput) {
+    last_error_ = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  const std::size_t number = writes_to_standard_output_++;
+  if (fail_write_number && *fail_write_number == number) {
+    last_error_ = write_error;
+    return FALSE;
+  }
+  standard_output_writes.push_back(bytes);
+  *bytes_written = bytes_to_write;
+  return TRUE;
+}
+
+HANDLE FakePlatform::FindFirstFileA(const char* file_name, WIN32_FIND_DATAA* find_data) {
+  calls.push_back("FindFirstFileA");
+  // The map is sorted, so the first match is the first in name order.
+  for (const auto& [name, file] : files) {
+    if (fnmatch(file_name, name.c_str(), FNM_NOESCAPE) != 0) continue;
+    std::memset(find_data, 0, sizeof *find_data);
+    find_data->dwFileAttributes = file.attributes;
+    std::strncpy(find_data->cFileName, name.c_str(), MAX_PATH - 1);
+    ++open_searches;
+    return kSearch;
+  }
+  last_error_ = ERROR_FILE_NOT_FOUND;
+  return INVALID_HANDLE_VALUE;
+}
+
+BOOL FakePlatform::FindClose(HANDLE find_file) {
+  calls.push_back("FindClose");
+  if (find_file != kSearch || open_searches == 0) return FALSE;
+  --open_searches;
+  return TRUE;
+}
+
+HANDLE FakePlatform::CreateFileA(const char* file_name, DWORD desired_access, DWORD share_mode,
+                                 DWORD creation_disposition, DWORD) {
+  calls.push_back("CreateFileA");
+  last_desired_access = desired_access;
+  last_share_mode = share_mode;
+  last_creation_disposition = creation_disposition;
+  const auto found = files.find(file_name);
+  if (found == files.end()) {
+    last_error_ = ERROR_FILE_NOT_FOUND;
+    return INVALID_HANDLE_VALUE;
+  }
+  if (found->second.open_error) {
+    last_error_ = *found->second.open_error;
+    return INVALID_HANDLE_VALUE;
+  }
+  if (found->second.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    last_error_ = ERROR_ACCESS_DENIED;
+    return INVALID_HANDLE_VALUE;
+  }
+  const std::intptr_t handle = next_handle_++;
+  handles_[handle] = OpenFile{found->second.contents, 0};
+  ++open_files;
+  return reinterpret_cast<HANDLE>(handle);
+}
+
+BOOL FakePlatform::ReadFile(HANDLE file, void* buffer, DWORD bytes_to_read, DWORD* bytes_read) {
+  calls.push_back("ReadFile");
+  const auto found = handles_.find(reinterpret_cast<std::intptr_t>(file));
+  if (found == handles_.end()) {
+    last_error_ = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  if (bytes_to_read > largest_read_request) largest_read_request = bytes_to_read;
+  OpenFile& open = found->second;
+  const std::size_t left = open.contents.size() - open.position;
+  const std::size_t n = left < bytes_to_read ? left : bytes_to_read;
+  std::memcpy(buffer, open.contents.data() + open.position, n);
+  open.position += n;
+  this->bytes_read += n;
+  *bytes_read = static_cast<DWORD>(n);
+  return TRUE;
+}
+
+BOOL FakePlatform::CloseHandle(HANDLE object) {
+  calls.push_back("CloseHandle");
+  if (handles_.erase(reinterpret_cast<std::intptr_t>(object)) == 0) {
+    last_error_ = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  --open_files;
+  return TRUE;
+}
+
+int FakePlatform::MultiByteToWideChar(UINT code_page, DWORD flags, const char* multi_byte,
+                                      int multi_byte_bytes, WCHAR* wide, int wide_units) {
+  calls.push_back("MultiByteToWideChar");
+  ++conversions;
+  if (code_page != CP_ACP || flags != 0 || multi_byte_bytes <= 0) {
+    last_error_ = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  std::u16string units;
+  for (int i = 0; i < multi_byte_bytes; ++i) {
+    const auto byte = static_cast<unsigned char>(multi_byte[i]);
+    if (IsLeadByte(byte) && i + 1 < multi_byte_bytes) {
+      units.push_back(static_cast<char16_t>(byte << 8 | static_cast<unsigned char>(multi_byte[++i])));
+    } else {
+      units.push_back(byte);
+    }
+  }
+  if (wide_units == 0) return static_cast<int>(units.size());
+  if (units.size() > static_cast<std::size_t>(wide_units)) {
+    last_error_ = ERROR_INSUFFICIENT_BUFFER;
+    return 0;
+  }
+  std::memcpy(wide, units.data(), units.size() * sizeof(WCHAR));
+  return static_cast<int>(units.size());
+}
+
+NET_API_STATUS FakePlatform::NetMessageBufferSend(const WCHAR* server_name,
+                                                  const WCHAR* message_name,
+                                                  const WCHAR* from_name, BYTE* buffer,
+                                                  DWORD buffer_bytes) {
+  calls.push_back("NetMessageBufferSend");
+  FakeSend send{server_name, {}, from_name, {}, buffer_bytes};
+  if (message_name != nullptr) send.message_name = message_name;
+  send.buffer.assign(reinterpret_cast<const char*>(buffer), buffer_bytes);
+  sends.push_back(std::move(send));
+  return send_status;
+}
+
+}  // namespace wirenote
