@@ -59,7 +59,7 @@ bool IsHelpSwitch(std::string_view argument) {
 }
 
 int RunProgram(Platform& platform, const std::vector<std::string>& arguments,
-               std::string_view program_file_name) {
+               const ProgramImage& image) {
   Console console(platform);
   std::optional<std::string> report;
   bool to_standard_error = false;
@@ -72,11 +72,11 @@ int RunProgram(Platform& platform, const std::vector<std::string>& arguments,
   } catch (const EInOutError& failure) {
     // Standard output is what failed: the report could not reach it.
     to_standard_error = true;
-    report = FormatFailureReport(failure.class_name(), program_file_name,
-                                 ImageOffset(failure.address()), failure.message());
+    report = FormatFailureReport(failure.class_name(), image.file_name,
+                                 image.offset_of(failure.address()), failure.message());
   } catch (const Failure& failure) {
-    report = FormatFailureReport(failure.class_name(), program_file_name,
-                                 ImageOffset(failure.address()), failure.message());
+    report = FormatFailureReport(failure.class_name(), image.file_name,
+                                 image.offset_of(failure.address()), failure.message());
   }
 
   if (!report) {

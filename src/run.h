@@ -2,6 +2,7 @@
 // and the report of a failure that no step caught.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,7 +16,14 @@ bool IsHelpSwitch(std::string_view argument);
 
 // Runs the command on `arguments` (the program's own name not among them) and
 // returns the exit status: 0 after any reported outcome, 1 after a failure.
+// What the failure report says of the running program: its file name, and
+// where an address lies in its image.
+struct ProgramImage {
+  std::string file_name;
+  std::uint32_t (*offset_of)(const void* address);
+};
+
 int RunProgram(Platform& platform, const std::vector<std::string>& arguments,
-               std::string_view program_file_name);
+               const ProgramImage& image);
 
 }  // namespace wirenote
