@@ -32,6 +32,12 @@ struct RunResult {
   double seconds = 0;
 };
 
+inline RunOptions WithStandardOutput(StandardOutput where) {
+  RunOptions options;
+  options.standard_output = where;
+  return options;
+}
+
 RunResult RunWirenote(const std::vector<std::string>& arguments, const RunOptions& options = {});
 
 // A fresh directory, removed with everything in it when the object goes.
