@@ -26,20 +26,6 @@ void HoldClosedDescriptor(int fd) {
 
 }  // namespace
 
-PosixPlatform::PosixPlatform() {
-  // The program's code page is the locale's character set (CP_ACP).
-  std::setlocale(LC_CTYPE, "");
-  // A reader that went away is an error code for WriteFile, never a signal.
-  std::signal(SIGPIPE, SIG_IGN);
-
-  const bool closed[3] = {IsClosed(0), IsClosed(1), IsClosed(2)};
-  standard_output_closed_ = closed[1];
-  standard_error_closed_ = closed[2];
-  for (int fd = 0; fd < 3; ++fd) {
-    if (closed[fd]) HoldClosedDescriptor(fd);
-  }
-}
-
 BOOL PosixPlatform::FailWithErrno(int error_number) {
   return Fail(WindowsErrorFromErrno(error_number));
 }
@@ -57,8 +43,22 @@ BOOL PosixPlatform::GetVersionExA(OSVERSIONINFOA* info) {
   return TRUE;
 }
 
+static PosixPlatform& StartSystemPlatform() {
+  // The program's code page is the locale's character set (CP_ACP).
+  std::setlocale(LC_CTYPE, "");
+  // A reader that went away is an error code for WriteFile, never a signal.
+  std::signal(SIGPIPE, SIG_IGN);
+
+  const bool closed[3] = {IsClosed(0), IsClosed(1), IsClosed(2)};
+  for (int fd = 0; fd < 3; ++fd) {
+    if (closed[fd]) HoldClosedDescriptor(fd);
+  }
+  static PosixPlatform platform(closed[1], closed[2]);
+  return platform;
+}
+
 Platform& SystemPlatform() {
-  static PosixPlatform platform;
+  static PosixPlatform& platform = StartSystemPlatform();
   return platform;
 }
 

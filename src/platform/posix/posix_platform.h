@@ -8,7 +8,11 @@ namespace wirenote {
 
 class PosixPlatform : public Platform {
  public:
-  PosixPlatform();
+  // `standard_output_closed`: descriptor 1 was closed when the process
+  // started (it holds a placeholder now; see SystemPlatform).
+  explicit PosixPlatform(bool standard_output_closed = false, bool standard_error_closed = false)
+      : standard_output_closed_(standard_output_closed),
+        standard_error_closed_(standard_error_closed) {}
 
   BOOL GetVersionExA(OSVERSIONINFOA* info) override;
 

@@ -1,0 +1,96 @@
+#include "code_page_posix.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <vector>
+
+#include "posix_platform.h"
+
+namespace wirenote {
+namespace {
+
+class LocaleScope {
+ public:
+  explicit LocaleScope(const char* name) : saved_(std::setlocale(LC_CTYPE, nullptr)) {
+    std::setlocale(LC_CTYPE, name);
+  }
+  ~LocaleScope() { std::setlocale(LC_CTYPE, saved_.c_str()); }
+
+ private:
+  std::string saved_;
+};
+
+std::u16string Convert(std::string_view bytes) {
+  PosixPlatform platform;
+  const int needed = platform.MultiByteToWideChar(CP_ACP, 0, bytes.data(),
+                                                  static_cast<int>(bytes.size()), nullptr, 0);
+  // Exactly the room asked for, so that a write past it is caught.
+  std::vector<WCHAR> wide(static_cast<std::size_t>(needed));
+  const int written = platform.MultiByteToWideChar(CP_ACP, 0, bytes.data(),
+                                                   static_cast<int>(bytes.size()), wide.data(),
+                                                   needed);
+  EXPECT_EQ(written, needed);
+  return std::u16string(wide.begin(), wide.end());
+}
+
+TEST(MultiByteToWideCharTest, CodePage932AsWindowsConvertsIt) {
+  LocaleScope c_locale("C");
+  ASSERT_EQ(CharsetForCodePage(CP_ACP), "CP932");
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::u16string units;
+  } cases[] = {
+      {"ASCII and CR LF", "abc\r\n", u"abc\r\n"},
+      {"hiragana", "\x82\xa0", u"\u3042"},
+      {"half-width katakana", "\xb1\xdf", u"\uff71\uff9f"},
+      {"NEC and IBM extensions", "\x87\x40\xed\x40", u"\u2460\u7e8a"},
+      {"a lone lead byte at the end", "a\x82", u"a\u30fb"},
+      {"a lead byte takes an invalid trail byte along", "\x82\x0a" "b", u"\u30fb" "b"},
+      {"bytes with no character", "\x80\xa0\xfd\xfe\xff", u"\u30fb\u30fb\u30fb\u30fb\u30fb"},
+      {"a zero byte is converted like any other", std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Convert(c.bytes), c.units) << c.what;
+  }
+}
+
+TEST(MultiByteToWideCharTest, Utf8LocaleMeansUtf8) {
+  LocaleScope utf8("C.UTF-8");
+  ASSERT_EQ(CharsetForCodePage(CP_ACP), "UTF-8");
+  EXPECT_EQ(Convert("\xe3\x81\x82 \xf0\x9f\x98\x80"), u"\u3042 \U0001F600");
+  EXPECT_EQ(Convert("a\xff" "b"), u"a\ufffd" "b");
+}
+
+TEST(MultiByteToWideCharTest, NeverWritesPastTheCapacity) {
+  LocaleScope c_locale("C");
+  PosixPlatform platform;
+  WCHAR wide[3] = {0x1111, 0x1111, 0x1111};
+  EXPECT_EQ(platform.MultiByteToWideChar(CP_ACP, 0, "abcd", 4, wide, 2), 0);
+  EXPECT_EQ(platform.GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(wide[2], 0x1111);
+  EXPECT_EQ(platform.MultiByteToWideChar(CP_ACP, 0, "", 0, wide, 3), 0);
+  EXPECT_EQ(platform.MultiByteToWideChar(CP_ACP, 0, "ab", 2, wide, 2), 2);
+  EXPECT_EQ(std::u16string(wide, 3), u"ab\x1111");
+}
+
+TEST(CodePageTest, EncodesToCodePage932WithQuestionMarks) {
+  std::string out;
+  EXPECT_TRUE(EncodeFromUtf16("CP932", u"\u3042a\uff71", &out));
+  EXPECT_EQ(out, "\x82\xa0" "a\xb1");
+  EXPECT_FALSE(EncodeFromUtf16("CP932", u"x\u00e9\U0001F600\xd800y", &out));
+  EXPECT_EQ(out, "x???y");
+}
+
+TEST(CodePageTest, TerminalHelpers) {
+  EXPECT_EQ(Cp932ToUtf8("\xca\xdf\x82\xa0" "a\x80"), "ﾊﾟあa?");
+  EXPECT_TRUE(EndsInLeadByte("a\x82"));
+  EXPECT_FALSE(EndsInLeadByte("a\x82\xa0"));
+  EXPECT_TRUE(EndsInLeadByte("\x82\xa0\x82"));
+  EXPECT_FALSE(EndsInLeadByte("\xb1"));
+  EXPECT_FALSE(EndsInLeadByte(""));
+}
+
+}  // namespace
+}  // namespace wirenote
