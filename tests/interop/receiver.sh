@@ -61,8 +61,10 @@ wn_receiver_add() {
     ip -n "$ns" addr add "$ip/24" dev eth0 &&
     ip -n "$ns" link set eth0 up || return 1
 
-  mkdir -p "$dir"/{lock,state,cache,private,pid,ncalrpc,log,inbox} || return 1
+  mkdir -p "$dir"/{lock,state,cache,private,pid,ncalrpc,log,inbox,tmp} || return 1
   chmod 777 "$dir/inbox"
+  # smbd writes each message to a file in TMPDIR as the guest account.
+  chmod 1777 "$dir/tmp"
   local message_command=""
   if [ "$messages" = on ]; then
     message_command="message command = /bin/sh $WN_WORK/message-command.sh %s $dir/inbox %L %f %m"
@@ -103,7 +105,8 @@ EOF
   # namespace, which the daemons keep).
   ip netns exec "$ns" sh -c '
     mount -t tmpfs -o mode=0755,size=8m wn-run /run && mkdir -p /run/samba &&
-    smbd -D -s "$1" -l "$2" && nmbd -D -s "$1" -l "$2"' sh "$dir/smb.conf" "$dir/log"
+    export TMPDIR="$3" &&
+    smbd -D -s "$1" -l "$2" && nmbd -D -s "$1" -l "$2"' sh "$dir/smb.conf" "$dir/log" "$dir/tmp"
 }
 
 wn_inbox() { printf '%s\n' "${WN_RECEIVER_DIR[$1]}/inbox"; }
@@ -146,7 +149,7 @@ wn_send() {
   ip netns exec "$WN_SEND_NS" unshare --uts sh -c '
     printf "%s" "$1" >/proc/sys/kernel/hostname || exit 125
     shift
-    exec env LC_ALL=C timeout 30 "$@"' \
+    exec env LC_ALL=C timeout 20 "$@"' \
     sh "$WN_SENDER_HOSTNAME" "$WN_WIRENOTE" "$recipient" "$file" <"/dev/null" >"$out"
   WN_STATUS=$?
 }
