@@ -36,10 +36,12 @@ wn_lan_init() {
   install -m 755 "$WN_LIB_DIR/message-command.sh" "$WN_WORK/message-command.sh"
   WN_SEND_NS=wn-send-$tag
   WN_NAMESPACES+=("$WN_SEND_NS")
+  # Addresses get their broadcast address ("brd +") as on a real LAN: without
+  # one, an interface offers nowhere to send a broadcast name query.
   ip netns add "$WN_SEND_NS" &&
     ip -n "$WN_SEND_NS" link set lo up &&
     ip -n "$WN_SEND_NS" link add br0 type bridge &&
-    ip -n "$WN_SEND_NS" addr add "$WN_SENDER_IP/24" dev br0 &&
+    ip -n "$WN_SEND_NS" addr add "$WN_SENDER_IP/24" brd + dev br0 &&
     ip -n "$WN_SEND_NS" link set br0 up
 }
 
@@ -58,7 +60,7 @@ wn_receiver_add() {
     ip -n "$ns" link set lo up &&
     ip -n "$WN_SEND_NS" link add "to-$key" type veth peer name eth0 netns "$ns" &&
     ip -n "$WN_SEND_NS" link set "to-$key" master br0 up &&
-    ip -n "$ns" addr add "$ip/24" dev eth0 &&
+    ip -n "$ns" addr add "$ip/24" brd + dev eth0 &&
     ip -n "$ns" link set eth0 up || return 1
 
   mkdir -p "$dir"/{lock,state,cache,private,pid,ncalrpc,log,inbox,tmp} || return 1
