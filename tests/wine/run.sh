@@ -93,7 +93,10 @@ cp "$WIRENOTE_NETAPI32_DOUBLE" "$bin/netapi32.dll"
 cp "$WIRENOTE_HOLD_OPEN" "$bin/hold_open.exe"
 
 started=$SECONDS
-wineserver -p
+if ! timeout 60 wineserver -p; then
+  echo "FAIL: wineserver -p could not start a server for the prefix" >&2
+  exit 1
+fi
 if ! LC_ALL=$ansi_locale timeout 300 wineboot -i >"$tmp/wineboot.log" 2>&1; then
   cat "$tmp/wineboot.log" >&2
   echo "FAIL: wineboot -i could not set up the prefix" >&2
