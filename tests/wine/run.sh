@@ -589,6 +589,8 @@ done <<'EOF'
 2137 send_failed
 4294967295 send_failed
 EOF
+run --stdout file --send-status 0 -- pc1 abc.txt
+expect "status 0, standard output a file: the text alone" 0 sent
 
 japanese=$'こんにちは、ﾃｽﾄです。\r\n二行目：漢字とｶﾀｶﾅ\r\n'
 cp932 "$japanese" >"$work/japanese.txt"
