@@ -372,6 +372,16 @@ release() {
 }
 
 # ---------------------------------------------------------------------------
+# The program needs no DLL beyond the system's own: the runtime is linked in.
+
+imports=$("$WIRENOTE_OBJDUMP" -p "$WIRENOTE_EXE" | awk '$1 == "DLL" && $2 == "Name:" { print toupper($3) }' | sort | tr '\n' ' ')
+if [[ $imports == "KERNEL32.DLL MSVCRT.DLL NETAPI32.DLL " ]]; then
+  pass "imports only KERNEL32, msvcrt and NETAPI32"
+else
+  fail "imports only KERNEL32, msvcrt and NETAPI32" "imports: $imports"
+fi
+
+# ---------------------------------------------------------------------------
 # Entry and dispatch: the branch each command line takes.
 
 run --; expect "no arguments: usage" 0 usage
