@@ -64,6 +64,9 @@ wn_receiver_add() {
     ip -n "$ns" link set eth0 up || return 1
 
   mkdir -p "$dir"/{lock,state,cache,private,pid,ncalrpc,log,inbox,tmp} || return 1
+  # The guest account must get through to the inbox and the temp directory,
+  # whatever the umask.
+  chmod 755 "$dir"
   chmod 777 "$dir/inbox"
   # smbd writes each message to a file in TMPDIR as the guest account.
   chmod 1777 "$dir/tmp"
