@@ -58,8 +58,9 @@ printf 'one\ntwo\nthree\nfour\n' >"$files/breaks.expected"
 { head -c 1599 /dev/zero | tr '\0' x; printf '\nnever sent\n'; } >"$files/cut-cr.txt"
 { head -c 1599 /dev/zero | tr '\0' x; printf '\r'; } >"$files/cut-cr.expected"
 
-# 3 + 72 lines of 22 bytes = 1587; the cut leaves 6 characters and the lead
-# byte of the 7th, which goes out as the replacement character.
+# With every line break as CR LF: 3 + 72 lines of 22 bytes = 1587, so the cut
+# leaves 6 characters and the lead byte of the 7th; a lone lead byte converts
+# to U+30FB, which goes out as valid CP932.
 line=あいうえおかきくけこ
 { printf 'x\n'; for ((i = 0; i < 80; i++)); do printf '%s\n' "$line"; done; } | to_cp932 >"$files/cut-dbcs.txt"
 { printf 'x\n'; for ((i = 0; i < 72; i++)); do printf '%s\n' "$line"; done; printf 'あいうえおか・'; } \
