@@ -13,8 +13,7 @@ DWORD Win32Platform::GetFileType(HANDLE file) { return ::GetFileType(file); }
 
 BOOL Win32Platform::WriteFile(HANDLE file, const void* buffer, DWORD bytes_to_write,
                               DWORD* bytes_written) {
-  // A handle opened for overlapped writing is never handed over as standard
-  // output, so the call completes before it returns.
+  // No OVERLAPPED record: the program writes and reads synchronously.
   return ::WriteFile(file, buffer, bytes_to_write, bytes_written, nullptr);
 }
 
