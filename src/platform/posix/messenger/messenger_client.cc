@@ -394,9 +394,10 @@ std::string ComputerNameFromHostName(std::string_view host_name) {
 }
 
 std::optional<Ipv4Address> ParseIpv4Literal(std::string_view text) {
+  if (text.find('\0') != std::string_view::npos) return std::nullopt;
   const std::string terminated(text);
   in_addr address{};
-  if (terminated.size() != text.size() || inet_pton(AF_INET, terminated.c_str(), &address) != 1) {
+  if (inet_pton(AF_INET, terminated.c_str(), &address) != 1) {
     return std::nullopt;
   }
   Ipv4Address ipv4;

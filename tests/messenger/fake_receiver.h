@@ -1,0 +1,97 @@
+// Receivers on loopback for the messenger client to talk to: a session
+// receiver on a TCP port and a name service on a UDP port, each on an
+// ephemeral port of its own and run by a thread, each doing what the test
+// tells it, faults included, and keeping what it was sent.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "messenger/wire_bytes.h"
+
+namespace wirenote::messenger::testing {
+
+struct ReceivedFrame {
+  std::uint8_t type = 0;
+  Bytes payload;
+};
+
+// The receiver's end of one TCP connection.
+class FakeConnection {
+ public:
+  explicit FakeConnection(int fd) : fd_(fd) {}
+  // The next frame; false once the client has closed (or after 5 s).
+  bool Read(ReceivedFrame* frame);
+  void Write(const Bytes& bytes);
+  // Waits until the client closes its end (at most 5 s), answering nothing.
+  void WaitForClose();
+  // Closes at once; `reset` sends a reset instead of an orderly close.
+  void Close(bool reset = false);
+  std::vector<ReceivedFrame> frames;  // all that Read returned
+
+ private:
+  bool Fill(std::size_t bytes);
+  int fd_;
+  Bytes pending_;
+};
+
+// A TCP receiver that takes one connection and runs `script` on it.
+class FakeSessionReceiver {
+ public:
+  using Script = std::function<void(FakeConnection&)>;
+  explicit FakeSessionReceiver(Script script);
+  ~FakeSessionReceiver();
+  std::uint16_t port() const { return port_; }
+  // Waits for the script to finish; what the client sent, frame by frame.
+  const std::vector<ReceivedFrame>& Frames();
+  bool connected();
+
+ private:
+  int listener_ = -1;
+  std::uint16_t port_ = 0;
+  std::thread thread_;
+  std::vector<ReceivedFrame> frames_;
+  bool connected_ = false;
+  bool joined_ = false;
+};
+
+// A UDP name service: every datagram that arrives is kept and handed to the
+// responder, whose datagrams go back to the sender.
+class FakeNameService {
+ public:
+  using Responder = std::function<std::vector<Bytes>(ByteSpan request)>;
+  explicit FakeNameService(Responder responder);
+  ~FakeNameService();
+  std::uint16_t port() const { return port_; }
+  std::vector<Bytes> Requests();
+
+ private:
+  int fd_ = -1;
+  std::uint16_t port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::vector<Bytes> requests_;
+  std::thread thread_;
+};
+
+// A loopback TCP port held but not listened on: connecting is refused.
+class ClosedPort {
+ public:
+  ClosedPort();
+  ~ClosedPort();
+  std::uint16_t port() const { return port_; }
+
+ private:
+  int fd_ = -1;
+  std::uint16_t port_ = 0;
+};
+
+// A loopback UDP port nothing is bound to (at the moment of asking).
+std::uint16_t UnboundUdpPort();
+
+}  // namespace wirenote::messenger::testing

@@ -1,0 +1,555 @@
+// The messenger client against receivers on loopback: what it puts on the
+// wire, and the status it answers with for every way a receiver or the
+// network can behave, faults included.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fake_receiver.h"
+#include "messenger/messenger_client.h"
+#include "messenger/net_message_send.h"
+
+namespace wirenote::messenger {
+namespace {
+
+using testing::ClosedPort;
+using testing::FakeConnection;
+using testing::FakeNameService;
+using testing::FakeSessionReceiver;
+using testing::ReceivedFrame;
+
+Bytes B(std::string_view text) { return Bytes(text.begin(), text.end()); }
+Bytes Cat(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+std::string Repeat(std::string_view text, int times) {
+  std::string all;
+  for (int i = 0; i < times; ++i) all += text;
+  return all;
+}
+std::uint16_t Le16(const Bytes& bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
+}
+
+// First-level encoded names as they appear on the wire, written out by hand.
+const Bytes kWnrecv03 = Cat({{0x20}, B("FHEOFCEFEDFG" + Repeat("CA", 9) + "AD"), {0x00}});
+const Bytes kTester00 = Cat({{0x20}, B("FEEFFDFEEFFC" + Repeat("CA", 9) + "AA"), {0x00}});
+const Bytes kSmbServer20 = Cat({{0x20}, B("CKFDENECFDEFFCFGEFFC" + Repeat("CA", 5) + "CA"), {0x00}});
+const Bytes kLocalhost03 = Cat({{0x20}, B("EMEPEDEBEMEIEPFDFE" + Repeat("CA", 6) + "AD"), {0x00}});
+
+constexpr std::size_t kSmbHeader = 32;
+constexpr std::uint8_t kSendStart = 0xD5;
+constexpr std::uint8_t kSendEnd = 0xD6;
+constexpr std::uint8_t kSendText = 0xD7;
+const Bytes kPositive = {0x82, 0x00, 0x00, 0x00};
+const Bytes kKeepAlive = {0x85, 0x00, 0x00, 0x00};
+
+// A reply to `request` as a receiver frames it.
+Bytes ReplyTo(const ReceivedFrame& request, std::uint32_t status = 0, std::uint16_t flags2 = 0,
+              std::vector<std::uint16_t> words = {}) {
+  Bytes smb(request.payload.begin(), request.payload.begin() + kSmbHeader);
+  for (int i = 0; i < 4; ++i) smb[5 + i] = static_cast<std::uint8_t>(status >> (8 * i));
+  smb[9] |= 0x80;
+  smb[10] = static_cast<std::uint8_t>(flags2);
+  smb[11] = static_cast<std::uint8_t>(flags2 >> 8);
+  smb.push_back(static_cast<std::uint8_t>(words.size()));
+  for (std::uint16_t word : words) {
+    smb.push_back(static_cast<std::uint8_t>(word));
+    smb.push_back(static_cast<std::uint8_t>(word >> 8));
+  }
+  smb.push_back(0);
+  smb.push_back(0);
+  return Cat({{0x00, 0x00, static_cast<std::uint8_t>(smb.size() >> 8), static_cast<std::uint8_t>(smb.size())}, smb});
+}
+
+// How the session receiver behaves; by default like a receiver that takes
+// every message.
+struct Behaviour {
+  Bytes session_answer = kPositive;
+  bool silent_after_session_request = false;
+  bool close_after_session = false;
+  int close_after_text_blocks = 0;  // 0: never
+  bool reset_instead_of_close = false;
+  std::uint8_t failing_command = 0;  // 0: none
+  std::uint32_t error_status = 0;
+  std::uint16_t error_flags2 = 0;
+  std::vector<std::uint16_t> start_words;  // what SEND_START's reply carries
+  bool keep_alives = false;
+  // Replaces the reply to a request; an empty result means no reply at all.
+  std::function<Bytes(const ReceivedFrame& request, Bytes reply)> rewrite;
+};
+
+void Serve(FakeConnection& connection, const Behaviour& behaviour) {
+  ReceivedFrame frame;
+  if (!connection.Read(&frame)) return;
+  if (behaviour.silent_after_session_request) return;
+  connection.Write(behaviour.session_answer);
+  if (behaviour.close_after_session) return connection.Close(behaviour.reset_instead_of_close);
+  int text_blocks = 0;
+  while (connection.Read(&frame)) {
+    if (frame.type != 0x00 || frame.payload.size() <= kSmbHeader) return;
+    const std::uint8_t command = frame.payload[4];
+    if (command == kSendText && ++text_blocks == behaviour.close_after_text_blocks) {
+      return connection.Close(behaviour.reset_instead_of_close);
+    }
+    Bytes reply = command == behaviour.failing_command
+                      ? ReplyTo(frame, behaviour.error_status, behaviour.error_flags2)
+                      : ReplyTo(frame, 0, 0, command == kSendStart ? behaviour.start_words
+                                                                   : std::vector<std::uint16_t>{});
+    if (behaviour.rewrite) reply = behaviour.rewrite(frame, reply);
+    if (reply.empty()) return;
+    if (behaviour.keep_alives) {
+      connection.Write(kKeepAlive);
+      connection.Write(kKeepAlive);
+    }
+    connection.Write(reply);
+  }
+}
+
+// The name service's answers, built by hand.
+Bytes NameQueryAnswer(ByteSpan request, std::uint16_t id_change = 0) {
+  const std::uint16_t id = static_cast<std::uint16_t>((request[0] << 8 | request[1]) + id_change);
+  return Cat({{static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(id), 0x85, 0x00, 0, 0, 0, 1, 0, 0, 0, 0},
+              Bytes(request.begin() + 12, request.begin() + 46),
+              {0x00, 0x20, 0x00, 0x01, 0x00, 0x04, 0x93, 0xE0, 0x00, 0x06, 0x00, 0x00, 127, 0, 0, 1}});
+}
+
+Bytes NodeStatusAnswer(ByteSpan request, std::string_view name, std::uint8_t suffix) {
+  Bytes entry(name.begin(), name.end());
+  entry.resize(15, ' ');
+  entry.push_back(suffix);
+  entry.push_back(0x04);
+  entry.push_back(0x00);
+  Bytes data = Cat({{1}, entry, Bytes(46, 0)});
+  return Cat({{request[0], request[1], 0x84, 0x00, 0, 0, 0, 1, 0, 0, 0, 0},
+              Bytes(request.begin() + 12, request.begin() + 46),
+              {0x00, 0x21, 0x00, 0x01, 0, 0, 0, 0, 0x00, static_cast<std::uint8_t>(data.size())},
+              data});
+}
+
+bool IsQueryFor(ByteSpan request, const Bytes& encoded_name, std::uint8_t type) {
+  return request.size() == 50 && std::equal(encoded_name.begin(), encoded_name.end(), request.begin() + 12) &&
+         request[46] == 0x00 && request[47] == type;
+}
+
+// A LAN where WNRECV<03> answers name queries from 127.0.0.1.
+std::vector<Bytes> AnswerForWnrecv(ByteSpan request) {
+  if (IsQueryFor(request, kWnrecv03, 0x20)) return {NameQueryAnswer(request)};
+  return {};
+}
+
+MessengerConfig LoopbackConfig(std::uint16_t session_port, std::uint16_t name_service_port) {
+  MessengerConfig config;
+  config.session_port = session_port;
+  config.name_service_port = name_service_port;
+  config.deadline = std::chrono::milliseconds(5000);
+  config.name_query_interval = std::chrono::milliseconds(100);
+  config.name_query_time = std::chrono::milliseconds(400);
+  config.node_status_interval = std::chrono::milliseconds(100);
+  config.node_status_time = std::chrono::milliseconds(400);
+  config.broadcast_addresses = std::vector<Ipv4Address>{{127, 0, 0, 1}};
+  config.use_system_resolver = false;
+  config.computer_name = "tester";
+  return config;
+}
+
+std::vector<std::uint8_t> Commands(const std::vector<ReceivedFrame>& frames) {
+  std::vector<std::uint8_t> commands;
+  for (std::size_t i = 1; i < frames.size(); ++i) commands.push_back(frames[i].payload[4]);
+  return commands;
+}
+
+// The SEND_START fields after the header: WordCount, ByteCount, strings.
+Bytes SendStartBody(const std::vector<ReceivedFrame>& frames) {
+  return Bytes(frames.at(1).payload.begin() + kSmbHeader, frames.at(1).payload.end());
+}
+
+TEST(MessengerClient, SendsTheMessageInBlocksThatMatchWhatTheReceiverExpects) {
+  FakeNameService names(AnswerForWnrecv);
+  Behaviour behaviour;
+  behaviour.start_words = {0x0777};
+  FakeSessionReceiver receiver([&](FakeConnection& c) { Serve(c, behaviour); });
+  // 127 single bytes, then a double-byte character that must not be cut,
+  // then 200 bytes of double-byte characters and CR LF.
+  const std::string text = std::string(127, 'a') + "\x82\xa0" + Repeat("\x88\x9f", 100) + "\r\n";
+
+  EXPECT_EQ(SendNetMessage(LoopbackConfig(receiver.port(), names.port()), "wnrecv", text), NERR_Success);
+
+  const std::vector<ReceivedFrame>& frames = receiver.Frames();
+  ASSERT_GE(frames.size(), 3u);
+  EXPECT_EQ(frames[0].type, 0x81);
+  EXPECT_EQ(frames[0].payload, Cat({kWnrecv03, kTester00}));
+  EXPECT_EQ(SendStartBody(frames),
+            Cat({{0x00, 16, 0x00, 0x04}, B("TESTER"), {0x00, 0x04}, B("WNRECV"), {0x00}}));
+  EXPECT_EQ(Commands(frames),
+            (std::vector<std::uint8_t>{kSendStart, kSendText, kSendText, kSendText, kSendEnd}));
+
+  std::string joined;
+  std::vector<std::size_t> sizes;
+  for (std::size_t i = 1; i < frames.size(); ++i) {
+    const Bytes& smb = frames[i].payload;
+    EXPECT_EQ(Le16(smb, 30), i) << "message ids count up from 1";
+    EXPECT_EQ(Le16(smb, 26), Le16(frames[1].payload, 26)) << "one process id";
+    EXPECT_EQ(Le16(smb, 24), 0xFFFF);
+    if (smb[4] == kSendStart) continue;
+    ASSERT_EQ(smb[kSmbHeader], 1);
+    EXPECT_EQ(Le16(smb, kSmbHeader + 1), 0x0777) << "the group id comes back";
+    if (smb[4] == kSendEnd) {
+      EXPECT_EQ(smb.size(), kSmbHeader + 5);
+      continue;
+    }
+    const std::size_t length = Le16(smb, kSmbHeader + 6);
+    ASSERT_EQ(Le16(smb, kSmbHeader + 3), length + 3);
+    ASSERT_EQ(smb[kSmbHeader + 5], 0x01);
+    ASSERT_EQ(smb.size(), kSmbHeader + 8 + length);
+    sizes.push_back(length);
+    joined.append(smb.begin() + kSmbHeader + 8, smb.end());
+  }
+  EXPECT_EQ(sizes, (std::vector<std::size_t>{127, 128, 76}));
+  EXPECT_EQ(joined, text);
+
+  const std::vector<Bytes> queries = names.Requests();
+  ASSERT_FALSE(queries.empty());
+  EXPECT_EQ(queries[0][2], 0x01);
+  EXPECT_EQ(queries[0][3], 0x10) << "a broadcast query";
+  EXPECT_TRUE(IsQueryFor(queries[0], kWnrecv03, 0x20));
+}
+
+struct FaultRow {
+  const char* what;
+  Behaviour behaviour;
+  NET_API_STATUS expected;
+  int deadline_ms = 5000;
+};
+
+Behaviour Negative(std::uint8_t error) {
+  Behaviour behaviour;
+  behaviour.session_answer = {0x83, 0x00, 0x00, 0x01, error};
+  return behaviour;
+}
+
+Behaviour Failing(std::uint8_t command, std::uint32_t status, std::uint16_t flags2 = 0) {
+  Behaviour behaviour;
+  behaviour.failing_command = command;
+  behaviour.error_status = status;
+  behaviour.error_flags2 = flags2;
+  return behaviour;
+}
+
+Behaviour Rewriting(std::uint8_t command, std::function<Bytes(Bytes)> change) {
+  Behaviour behaviour;
+  behaviour.rewrite = [command, change](const ReceivedFrame& request, Bytes reply) {
+    return request.payload[4] == command ? change(reply) : reply;
+  };
+  return behaviour;
+}
+
+Behaviour Set(Behaviour behaviour, std::function<void(Behaviour&)> change) {
+  change(behaviour);
+  return behaviour;
+}
+
+std::vector<FaultRow> FaultRows() {
+  const std::string garbage = "HTTP/1.0 400 Bad Request\r\n\r\n";
+  return {
+      {"negative session response: not listening on the called name", Negative(0x80), NERR_NameNotFound},
+      {"negative session response: called name not present", Negative(0x82), NERR_NameNotFound},
+      {"negative session response: not listening for the calling name", Negative(0x81), NERR_NetworkError},
+      {"negative session response: insufficient resources", Negative(0x83), NERR_NetworkError},
+      {"negative session response: unspecified", Negative(0x8F), NERR_NetworkError},
+      {"retarget", Set({}, [](Behaviour& b) { b.session_answer = {0x84, 0, 0, 6, 127, 0, 0, 1, 0, 139}; }),
+       NERR_NetworkError},
+      {"a session message instead of the session response",
+       Set({}, [](Behaviour& b) { b.session_answer = {0x00, 0, 0, 0}; }), NERR_NetworkError},
+      {"closes right after the session response", Set({}, [](Behaviour& b) { b.close_after_session = true; }),
+       NERR_NetworkError},
+      {"resets right after the session response", Set({}, [](Behaviour& b) {
+         b.close_after_session = true;
+         b.reset_instead_of_close = true;
+       }),
+       NERR_NetworkError},
+      {"closes in the middle of the text blocks", Set({}, [](Behaviour& b) { b.close_after_text_blocks = 2; }),
+       NERR_NetworkError},
+      {"resets in the middle of the text blocks", Set({}, [](Behaviour& b) {
+         b.close_after_text_blocks = 2;
+         b.reset_instead_of_close = true;
+       }),
+       NERR_NetworkError},
+      {"never answers the session request", Set({}, [](Behaviour& b) { b.silent_after_session_request = true; }),
+       NERR_NetworkError, 300},
+      {"never answers a text block", Rewriting(kSendText, [](Bytes) { return Bytes{}; }), NERR_NetworkError, 300},
+      {"answers with a wrong command", Rewriting(kSendStart, [](Bytes r) { r[4 + 4] = kSendEnd; return r; }),
+       NERR_NetworkError},
+      {"answers with a wrong message id", Rewriting(kSendText, [](Bytes r) { r[4 + 30] ^= 0x10; return r; }),
+       NERR_NetworkError},
+      {"answers without the reply flag", Rewriting(kSendEnd, [](Bytes r) { r[4 + 9] = 0; return r; }),
+       NERR_NetworkError},
+      {"announces a longer frame than it sends, then waits",
+       Rewriting(kSendStart, [](Bytes r) { r[3] = static_cast<std::uint8_t>(r[3] + 20); return r; }),
+       NERR_NetworkError, 300},
+      {"announces more bytes in the reply than it has",
+       Rewriting(kSendText, [](Bytes r) { r[r.size() - 2] = 9; return r; }), NERR_NetworkError},
+      {"answers garbage", Rewriting(kSendStart, [garbage](Bytes) { return B(garbage); }), NERR_NetworkError},
+      {"answers garbage inside a session message",
+       Rewriting(kSendEnd, [](Bytes) { return Bytes{0x00, 0x00, 0x00, 0x05, 0xFF, 'S', 'M', 'B', 0xD6}; }),
+       NERR_NetworkError},
+      {"sends keep-alives between replies", Set({}, [](Behaviour& b) { b.keep_alives = true; }), NERR_Success},
+      {"a group id in SEND_START's reply", Set({}, [](Behaviour& b) { b.start_words = {0x1234}; }), NERR_Success},
+      {"messages off: ERRDOS 71", Failing(kSendStart, 0x00470001), ERROR_NOT_SUPPORTED},
+      {"messages off: ERRDOS 71 at the end", Failing(kSendEnd, 0x00470001), ERROR_NOT_SUPPORTED},
+      {"messages off: ERRSRV 0x31", Failing(kSendStart, 0x00310002), ERROR_NOT_SUPPORTED},
+      {"request not accepted, 32-bit", Failing(kSendStart, 0xC00000D0, 0x4000), ERROR_NOT_SUPPORTED},
+      {"not supported, 32-bit", Failing(kSendText, 0xC00000BB, 0x4000), ERROR_NOT_SUPPORTED},
+      {"access denied: ERRDOS 5", Failing(kSendStart, 0x00050001), ERROR_ACCESS_DENIED},
+      {"access denied: ERRSRV 4", Failing(kSendText, 0x00040002), ERROR_ACCESS_DENIED},
+      {"access denied, 32-bit", Failing(kSendEnd, 0xC0000022, 0x4000), ERROR_ACCESS_DENIED},
+      {"invalid parameter: ERRDOS 87", Failing(kSendText, 0x00570001), ERROR_INVALID_PARAMETER},
+      {"invalid parameter, 32-bit", Failing(kSendStart, 0xC000000D, 0x4000), ERROR_INVALID_PARAMETER},
+      {"another error: ERRDOS 2", Failing(kSendStart, 0x00020001), ERROR_GEN_FAILURE},
+      {"another error, 32-bit", Failing(kSendEnd, 0xC0000001, 0x4000), ERROR_GEN_FAILURE},
+  };
+}
+
+TEST(MessengerClient, AnswersEveryReceiverFaultWithItsStatus) {
+  FakeNameService names(AnswerForWnrecv);
+  const std::string text = Repeat("0123456789", 30);  // three blocks
+  for (const FaultRow& row : FaultRows()) {
+    SCOPED_TRACE(row.what);
+    FakeSessionReceiver receiver([&](FakeConnection& c) { Serve(c, row.behaviour); });
+    MessengerConfig config = LoopbackConfig(receiver.port(), names.port());
+    config.deadline = std::chrono::milliseconds(row.deadline_ms);
+    EXPECT_EQ(SendNetMessage(config, "WNRECV", text), row.expected);
+    EXPECT_TRUE(receiver.connected());
+    EXPECT_FALSE(receiver.Frames().empty());
+  }
+}
+
+TEST(MessengerClient, SkipsKeepAlivesBeforeTheSessionResponse) {
+  FakeNameService names(AnswerForWnrecv);
+  Behaviour behaviour;
+  behaviour.session_answer = Cat({kKeepAlive, kKeepAlive, kPositive});
+  FakeSessionReceiver receiver([&](FakeConnection& c) { Serve(c, behaviour); });
+  EXPECT_EQ(SendNetMessage(LoopbackConfig(receiver.port(), names.port()), "WNRECV", "hi"), NERR_Success);
+  EXPECT_EQ(Commands(receiver.Frames()), (std::vector<std::uint8_t>{kSendStart, kSendText, kSendEnd}));
+}
+
+TEST(MessengerClient, ARefusedConnectionMeansTheNameIsNotThere) {
+  FakeNameService names(AnswerForWnrecv);
+  const ClosedPort closed;
+  EXPECT_EQ(SendNetMessage(LoopbackConfig(closed.port(), names.port()), "WNRECV", "hi"), NERR_NameNotFound);
+}
+
+struct NameRow {
+  const char* what;
+  FakeNameService::Responder responder;
+  NET_API_STATUS expected;
+};
+
+TEST(MessengerClient, TakesOnlyTheAnswerToItsOwnNameQuery) {
+  const NameRow rows[] = {
+      {"nobody answers", [](ByteSpan) { return std::vector<Bytes>{}; }, NERR_NameNotFound},
+      {"an answer from another transaction id",
+       [](ByteSpan r) { return std::vector<Bytes>{NameQueryAnswer(r, 1)}; }, NERR_NameNotFound},
+      {"an answer about another name",
+       [](ByteSpan r) {
+         Bytes answer = NameQueryAnswer(r);
+         answer[13] = 'E';
+         return std::vector<Bytes>{answer};
+       },
+       NERR_NameNotFound},
+      {"a negative answer",
+       [](ByteSpan r) {
+         Bytes answer = NameQueryAnswer(r);
+         answer[3] = 0x03;
+         return std::vector<Bytes>{answer};
+       },
+       NERR_NameNotFound},
+      {"garbage", [](ByteSpan) { return std::vector<Bytes>{B("\x01\x02garbage")}; }, NERR_NameNotFound},
+      {"the answer twice", [](ByteSpan r) { return std::vector<Bytes>{NameQueryAnswer(r), NameQueryAnswer(r)}; },
+       NERR_Success},
+      {"garbage, then the answer",
+       [](ByteSpan r) { return std::vector<Bytes>{NameQueryAnswer(r, 7), B("junk"), NameQueryAnswer(r)}; },
+       NERR_Success},
+  };
+  for (const NameRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    FakeNameService names(row.responder);
+    FakeSessionReceiver receiver([](FakeConnection& c) { Serve(c, {}); });
+    EXPECT_EQ(SendNetMessage(LoopbackConfig(receiver.port(), names.port()), "WNRECV", "hi"), row.expected);
+    const std::size_t sessions = receiver.connected() ? 1 : 0;
+    EXPECT_EQ(sessions, row.expected == NERR_Success ? 1u : 0u);
+    // Unanswered queries are repeated.
+    if (row.expected != NERR_Success) {
+      EXPECT_GE(names.Requests().size(), 2u);
+    }
+  }
+}
+
+TEST(MessengerClient, AnIpAddressIsCalledByTheMessengerNameItReports) {
+  FakeNameService names([](ByteSpan r) {
+    if (IsQueryFor(r, Cat({{0x20}, B("CK" + Repeat("AA", 15)), {0x00}}), 0x21)) {
+      return std::vector<Bytes>{NodeStatusAnswer(r, "WNRECV", 0x03)};
+    }
+    return std::vector<Bytes>{};
+  });
+  FakeSessionReceiver receiver([](FakeConnection& c) { Serve(c, {}); });
+  EXPECT_EQ(SendNetMessage(LoopbackConfig(receiver.port(), names.port()), "127.0.0.1", "hi"), NERR_Success);
+  const std::vector<ReceivedFrame>& frames = receiver.Frames();
+  ASSERT_FALSE(frames.empty());
+  EXPECT_EQ(frames[0].payload, Cat({kWnrecv03, kTester00}));
+  EXPECT_EQ(SendStartBody(frames), Cat({{0x00, 16, 0x00, 0x04}, B("TESTER"), {0x00, 0x04}, B("WNRECV"), {0x00}}));
+  const std::vector<Bytes> requests = names.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0][2], 0x00);
+  EXPECT_EQ(requests[0][3], 0x00) << "a unicast node status request";
+}
+
+TEST(MessengerClient, AnIpAddressWithoutAMessengerNameIsCalledAsAServer) {
+  const NameRow rows[] = {
+      {"no answer", [](ByteSpan) { return std::vector<Bytes>{}; }, NERR_Success},
+      {"no messenger name", [](ByteSpan r) { return std::vector<Bytes>{NodeStatusAnswer(r, "WNRECV", 0x20)}; },
+       NERR_Success},
+  };
+  for (const NameRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    FakeNameService names(row.responder);
+    FakeSessionReceiver receiver([](FakeConnection& c) { Serve(c, {}); });
+    EXPECT_EQ(SendNetMessage(LoopbackConfig(receiver.port(), names.port()), "127.0.0.1", "hi"), row.expected);
+    const std::vector<ReceivedFrame>& frames = receiver.Frames();
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames[0].payload, Cat({kSmbServer20, kTester00}));
+    EXPECT_EQ(SendStartBody(frames),
+              Cat({{0x00, 20, 0x00, 0x04}, B("TESTER"), {0x00, 0x04}, B("*SMBSERVER"), {0x00}}));
+  }
+  // No name service at all: the refusal is taken at once as no answer.
+  FakeSessionReceiver receiver([](FakeConnection& c) { Serve(c, {}); });
+  EXPECT_EQ(SendNetMessage(LoopbackConfig(receiver.port(), testing::UnboundUdpPort()), "127.0.0.1", "hi"),
+            NERR_Success);
+  ASSERT_FALSE(receiver.Frames().empty());
+  EXPECT_EQ(receiver.Frames()[0].payload, Cat({kSmbServer20, kTester00}));
+}
+
+TEST(MessengerClient, ANameNobodyAnswersForGoesToTheSystemResolver) {
+  FakeNameService names([](ByteSpan) { return std::vector<Bytes>{}; });
+  FakeSessionReceiver receiver([](FakeConnection& c) { Serve(c, {}); });
+  MessengerConfig config = LoopbackConfig(receiver.port(), names.port());
+  config.use_system_resolver = true;
+  EXPECT_EQ(SendNetMessage(config, "localhost", "hi"), NERR_Success);
+  ASSERT_FALSE(receiver.Frames().empty());
+  EXPECT_EQ(receiver.Frames()[0].payload, Cat({kLocalhost03, kTester00}));
+  EXPECT_FALSE(names.Requests().empty());
+}
+
+TEST(MessengerClient, RefusesRecipientsItCannotNameBeforeAnyTraffic) {
+  FakeNameService names(AnswerForWnrecv);
+  FakeSessionReceiver receiver([](FakeConnection& c) { Serve(c, {}); });
+  for (const std::string_view recipient : {std::string_view(""), std::string_view("ABCDEFGHIJKLMNOP")}) {
+    EXPECT_EQ(SendNetMessage(LoopbackConfig(receiver.port(), names.port()), recipient, "hi"),
+              ERROR_INVALID_PARAMETER);
+  }
+  MessengerConfig config = LoopbackConfig(receiver.port(), names.port());
+  const BYTE text[] = {'h', 0, 'i', 0, 0, 0};
+  const std::u16string cases[] = {
+      u"",
+      u"ABCDEFGHIJKLMNOP",
+      u"\uFF21\uFF22\uFF23\uFF24\uFF25\uFF26\uFF27\uFF28",  // 8 double-byte characters: 16 bytes
+      u"WN\u0E01",                                          // no code page 932 character for it
+      u"\U0001F600",
+  };
+  for (const std::u16string& name : cases) {
+    EXPECT_EQ(NetMessageBufferSendWith(config, nullptr, name.c_str(), nullptr, text, sizeof text),
+              ERROR_INVALID_PARAMETER);
+  }
+  EXPECT_TRUE(names.Requests().empty());
+  EXPECT_FALSE(receiver.connected());
+}
+
+TEST(MessengerClient, TakesTheLongestNames) {
+  // 15 bytes: seven double-byte characters and one letter.
+  FakeNameService names([](ByteSpan r) { return std::vector<Bytes>{NameQueryAnswer(r)}; });
+  FakeSessionReceiver receiver([](FakeConnection& c) { Serve(c, {}); });
+  const std::u16string name = u"\u30A2\u30A2\u30A2\u30A2\u30A2\u30A2\u30A2x";
+  const BYTE text[] = {'h', 0, 'i', 0, 0, 0};
+  EXPECT_EQ(NetMessageBufferSendWith(LoopbackConfig(receiver.port(), names.port()), nullptr, name.c_str(),
+                                     nullptr, text, sizeof text),
+            NERR_Success);
+  ASSERT_FALSE(receiver.Frames().empty());
+  EXPECT_EQ(SendStartBody(receiver.Frames()),
+            Cat({{0x00, 25, 0x00, 0x04}, B("TESTER"), {0x00, 0x04}, B(Repeat("\x83\x41", 7) + "X"), {0x00}}));
+}
+
+// The text the receiver got in its SEND_TEXT blocks.
+std::string TextReceived(const std::vector<ReceivedFrame>& frames) {
+  std::string text;
+  for (std::size_t i = 1; i < frames.size(); ++i) {
+    const Bytes& smb = frames[i].payload;
+    if (smb[4] == kSendText) text.append(smb.begin() + kSmbHeader + 8, smb.end());
+  }
+  return text;
+}
+
+TEST(MessengerClient, SendsTheUtf16TextUpToItsZeroUnitInCodePage932) {
+  struct Case {
+    const char* what;
+    std::u16string units;
+    DWORD buffer_bytes;
+    std::string sent;
+  };
+  const Case cases[] = {
+      {"up to the zero unit", std::u16string(u"abc\0xyz", 7), 14, "abc"},
+      {"no zero unit: the whole buffer", u"abcd", 8, "abcd"},
+      {"an odd byte at the end is no unit", u"abcd", 7, "abc"},
+      {"Japanese and CR LF", u"\u3042\u4E9C\r\n", 8, "\x82\xa0\x88\x9f\r\n"},
+      {"what code page 932 cannot hold becomes ?", u"a\u0E01b\U0001F600c", 12, "a?b?c"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeNameService names(AnswerForWnrecv);
+    FakeSessionReceiver receiver([](FakeConnection& conn) { Serve(conn, {}); });
+    Bytes buffer(c.units.size() * 2 + 1);  // one byte more: the buffer needs no alignment
+    for (std::size_t i = 0; i < c.units.size(); ++i) {
+      buffer[1 + 2 * i] = static_cast<std::uint8_t>(c.units[i]);
+      buffer[2 + 2 * i] = static_cast<std::uint8_t>(c.units[i] >> 8);
+    }
+    EXPECT_EQ(NetMessageBufferSendWith(LoopbackConfig(receiver.port(), names.port()), nullptr, u"wnrecv",
+                                       nullptr, buffer.data() + 1, c.buffer_bytes),
+              NERR_Success);
+    EXPECT_EQ(TextReceived(receiver.Frames()), c.sent);
+  }
+}
+
+TEST(MessengerClient, OffersNeitherAnotherServerNorAnotherSender) {
+  const BYTE text[] = {'h', 0, 0, 0};
+  const MessengerConfig config = LoopbackConfig(testing::UnboundUdpPort(), testing::UnboundUdpPort());
+  EXPECT_EQ(NetMessageBufferSendWith(config, u"server", u"WNRECV", nullptr, text, sizeof text),
+            ERROR_NOT_SUPPORTED);
+  EXPECT_EQ(NetMessageBufferSendWith(config, nullptr, u"WNRECV", u"me", text, sizeof text), ERROR_NOT_SUPPORTED);
+  EXPECT_EQ(NetMessageBufferSendWith(config, nullptr, nullptr, nullptr, text, sizeof text),
+            ERROR_INVALID_PARAMETER);
+}
+
+TEST(MessengerClient, TakesOnlyStrictDottedQuadsAsAddresses) {
+  EXPECT_EQ(ParseIpv4Literal("127.0.0.1"), (Ipv4Address{127, 0, 0, 1}));
+  EXPECT_EQ(ParseIpv4Literal("255.255.255.255"), (Ipv4Address{255, 255, 255, 255}));
+  for (const char* text : {"127.1", "1.2.3", "1.2.3.4.5", "256.1.1.1", "0x7f.0.0.1", " 1.2.3.4", "1.2.3.4 ",
+                           "1.2.3.-4", "01.2.3.4", "WNRECV", ""}) {
+    EXPECT_FALSE(ParseIpv4Literal(text)) << text;
+  }
+  EXPECT_FALSE(ParseIpv4Literal(std::string_view("1.2.3.4\0", 8)));
+}
+
+TEST(MessengerClient, NamesThisComputerByTheFirstLabelOfItsHostName) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"vm", "VM"},
+      {"build-host.example.org", "BUILD-HOST"},
+      {"averyveryverylonghostname", "AVERYVERYVERYLO"},
+      {"", "LOCALHOST"},
+      {".example", "LOCALHOST"},
+  };
+  for (const auto& [host, name] : cases) EXPECT_EQ(ComputerNameFromHostName(host), name) << host;
+}
+
+}  // namespace
+}  // namespace wirenote::messenger
