@@ -111,7 +111,7 @@ HANDLE FakePlatform::CreateFileA(const char* file_name, DWORD desired_access, DW
     return INVALID_HANDLE_VALUE;
   }
   const std::intptr_t handle = next_handle_++;
-  handles_[handle] = OpenFile{found->second.contents, 0};
+  handles_[handle] = OpenFile{found->second, 0};
   ++open_files;
   return reinterpret_cast<HANDLE>(handle);
 }
@@ -125,9 +125,15 @@ BOOL FakePlatform::ReadFile(HANDLE file, void* buffer, DWORD bytes_to_read, DWOR
   }
   if (bytes_to_read > largest_read_request) largest_read_request = bytes_to_read;
   OpenFile& open = found->second;
-  const std::size_t left = open.contents.size() - open.position;
-  const std::size_t n = left < bytes_to_read ? left : bytes_to_read;
-  std::memcpy(buffer, open.contents.data() + open.position, n);
+  const std::size_t left = open.file.contents.size() - open.position;
+  if (left == 0 && open.file.read_error) {
+    last_error_ = *open.file.read_error;
+    *bytes_read = 0;
+    return FALSE;
+  }
+  std::size_t n = left < bytes_to_read ? left : bytes_to_read;
+  if (open.file.read_chunk != 0 && n > open.file.read_chunk) n = open.file.read_chunk;
+  std::memcpy(buffer, open.file.contents.data() + open.position, n);
   open.position += n;
   this->bytes_read += n;
   *bytes_read = static_cast<DWORD>(n);

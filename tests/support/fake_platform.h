@@ -18,6 +18,11 @@ struct FakeFile {
   // The error CreateFileA fails with, e.g. ERROR_SHARING_VIOLATION when
   // another process holds the file.
   std::optional<DWORD> open_error;
+  // At most this many bytes per ReadFile (0: as many as asked for), as a
+  // pipe hands over what it holds.
+  std::size_t read_chunk = 0;
+  // ReadFile fails with this error once the file's bytes are used up.
+  std::optional<DWORD> read_error;
 };
 
 struct FakeSend {
@@ -89,7 +94,7 @@ class FakePlatform : public Platform {
 
  private:
   struct OpenFile {
-    std::string contents;
+    FakeFile file;
     std::size_t position = 0;
   };
   DWORD last_error_ = ERROR_SUCCESS;
