@@ -185,6 +185,7 @@ int PosixPlatform::MultiByteToWideChar(UINT code_page, DWORD flags, const char* 
     Fail(ERROR_INVALID_PARAMETER);
     return 0;
   }
+  UseLocale();
   const std::string charset = CharsetForCodePage(code_page);
   if (charset.empty()) {
     Fail(ERROR_INVALID_PARAMETER);

@@ -28,8 +28,7 @@ bool WriteAll(int fd, const char* bytes, std::size_t size, int* error_number) {
   return true;
 }
 
-bool IsUtf8Terminal(int fd) {
-  if (!isatty(fd)) return false;
+bool IsUtf8Codeset() {
   const char* codeset = nl_langinfo(CODESET);
   return codeset != nullptr && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
 }
@@ -90,7 +89,10 @@ BOOL PosixPlatform::WriteFile(HANDLE file, const void* buffer, DWORD bytes_to_wr
   const char* bytes = static_cast<const char*>(buffer);
   int error_number = 0;
 
-  if (!IsUtf8Terminal(fd)) {
+  // Only a terminal needs the locale, and only a terminal pays for it.
+  const bool terminal = isatty(fd) != 0;
+  if (terminal) UseLocale();
+  if (!terminal || !IsUtf8Codeset()) {
     if (!WriteAll(fd, bytes, bytes_to_write, &error_number)) return FailWithErrno(error_number);
   } else {
     // The program's texts are code page 932; a UTF-8 terminal shows them only

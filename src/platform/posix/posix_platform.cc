@@ -43,9 +43,13 @@ BOOL PosixPlatform::GetVersionExA(OSVERSIONINFOA* info) {
   return TRUE;
 }
 
-static PosixPlatform& StartSystemPlatform() {
-  // The program's code page is the locale's character set (CP_ACP).
+void PosixPlatform::UseLocale() {
+  if (!locale_pending_) return;
+  locale_pending_ = false;
   std::setlocale(LC_CTYPE, "");
+}
+
+static PosixPlatform& StartSystemPlatform() {
   // A reader that went away is an error code for WriteFile, never a signal.
   std::signal(SIGPIPE, SIG_IGN);
 
@@ -54,6 +58,7 @@ static PosixPlatform& StartSystemPlatform() {
     if (closed[fd]) HoldClosedDescriptor(fd);
   }
   static PosixPlatform platform(closed[1], closed[2]);
+  platform.AdoptUserLocaleOnFirstUse();
   return platform;
 }
 

@@ -14,6 +14,11 @@ class PosixPlatform : public Platform {
       : standard_output_closed_(standard_output_closed),
         standard_error_closed_(standard_error_closed) {}
 
+  // The process's own platform takes the user's locale (CP_ACP and the
+  // terminal's character set) from the environment, the first time it
+  // needs it: most runs never do, and loading it costs more than the run.
+  void AdoptUserLocaleOnFirstUse() { locale_pending_ = true; }
+
   BOOL GetVersionExA(OSVERSIONINFOA* info) override;
 
   HANDLE GetStdHandle(DWORD std_handle) override;
@@ -42,8 +47,10 @@ class PosixPlatform : public Platform {
     return FALSE;
   }
   BOOL FailWithErrno(int error_number);
+  void UseLocale();
 
   DWORD last_error_ = ERROR_SUCCESS;
+  bool locale_pending_ = false;
   // Standard output was closed when the process started; its descriptor now
   // holds a placeholder so that no file or socket can take its place.
   bool standard_output_closed_ = false;
