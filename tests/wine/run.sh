@@ -56,7 +56,7 @@ not_available() {
 for file in "$WIRENOTE_EXE" "$WIRENOTE_NETAPI32_DOUBLE" "$WIRENOTE_HOLD_OPEN"; do
   [[ -f $file ]] || not_available "$file has not been built"
 done
-for tool in wine wineserver wineboot timeout iconv od cmp mkfifo "$WIRENOTE_OBJDUMP"; do
+for tool in wine wineserver wineboot timeout iconv od cmp mkfifo truncate "$WIRENOTE_OBJDUMP"; do
   command -v "$tool" >/dev/null || not_available "$tool is not installed"
 done
 locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8' ||
@@ -502,7 +502,9 @@ ff fe 48 00 69 00|ff fe 48 0d 0a|f8f3 f8f2 0048 000d 000a
 EOF
 
 # Names: each row is a file to create (or a directory, ending in "/"), with
-# an optional touch date and mode, and the argument that names it.
+# an optional touch date and mode, the argument that names it, and the
+# outcome. A file's time plays no part: one dated outside what a DOS date can
+# hold (before 1980, after 2107) is read like any other.
 while IFS='|' read -r create date mode argument outcome; do
   rm -rf "${work:?}"/case && mkdir "$work/case"
   path=$work/case/$create
@@ -533,10 +535,18 @@ my message.txt|||my message.txt|sent
 ソ表.txt|||ソ表.txt|sent
 .hidden.txt|||.hidden.txt|sent
 readonly.txt||444|readonly.txt|sent
-old.txt|1975-06-01 12:00||old.txt|not found
-new.txt|1980-01-03 12:00||new.txt|sent
-future.txt|2110-06-01 12:00||future.txt|not found
+old.txt|1970-01-01 00:00:00 UTC||old.txt|sent
+future.txt|2110-06-01 12:00||future.txt|sent
 EOF
+
+# A file of 2 GiB or more is read like a small one: its first bytes, up to
+# the first zero byte, make the message.
+printf 'head\n' >"$work/huge.txt"
+truncate -s 3G "$work/huge.txt"
+run --send-status 0 -- pc1 huge.txt
+expect "file of 3 GiB: sent" 0 sent
+expect_send "file of 3 GiB: its first line" "$(utf16 pc1)" "$(message_buffer "$(utf16 $'head\r\n')")"
+rm -f "$work/huge.txt"
 
 # A file named by its absolute Windows path.
 printf 'abc\r\n' >"$work/absolute.txt"
