@@ -48,10 +48,21 @@ bool ReadLeadingBytes(Platform& platform, HANDLE file, std::array<char, MaxMessa
   return true;
 }
 
+std::string CleanFileName(std::string_view argument) {
+  std::string name;
+  name.reserve(argument.size());
+  for (const char byte : argument) {
+    if (byte != '"') name.push_back(byte);
+  }
+  return name;
+}
+
+}  // namespace
+
 // Lines end at CR LF, a lone CR or a lone LF; each is written back followed
 // by CR LF. The first zero byte ends the text; the result is cut to
 // MaxMessageBytes, wherever that falls.
-std::string RebuildLines(std::string_view bytes) {
+std::string RebuildMessageText(std::string_view bytes) {
   const std::size_t zero = bytes.find('\0');
   if (zero != std::string_view::npos) bytes = bytes.substr(0, zero);
 
@@ -71,17 +82,6 @@ std::string RebuildLines(std::string_view bytes) {
   if (text.size() > MaxMessageBytes) text.resize(MaxMessageBytes);
   return text;
 }
-
-std::string CleanFileName(std::string_view argument) {
-  std::string name;
-  name.reserve(argument.size());
-  for (const char byte : argument) {
-    if (byte != '"') name.push_back(byte);
-  }
-  return name;
-}
-
-}  // namespace
 
 bool MessageFileExists(Platform& platform, const std::string& file_name) {
   // The system would see only the bytes before a zero byte: another name.
@@ -117,7 +117,7 @@ std::optional<std::string> ReadMessageFile(Platform& platform, Console& console,
     // the message.
     if (!ReadLeadingBytes(platform, file.handle(), buffer, size)) throw EFOpenError(file_name);
   }
-  return RebuildLines(std::string_view(buffer.data(), size));
+  return RebuildMessageText(std::string_view(buffer.data(), size));
 }
 
 }  // namespace wirenote
