@@ -15,3 +15,9 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWIRENOTE_SANITIZE=O
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE interop
+
+echo "== Windows build under Wine"
+bash scripts/test-windows.sh build-windows
+
+echo "== Fuzz targets, ${WIRENOTE_FUZZ_SECONDS:-20} s each"
+bash fuzz/run.sh "${WIRENOTE_FUZZ_SECONDS:-20}"
