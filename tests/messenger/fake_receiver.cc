@@ -19,12 +19,15 @@ namespace {
 // However a test goes wrong, no receiver waits longer than this.
 constexpr int kPatienceMs = 5000;
 
-int BoundLoopbackSocket(int type, std::uint16_t* port) {
+int BoundLoopbackSocket(int type, std::uint16_t* port, std::uint32_t host = INADDR_LOOPBACK) {
   const int fd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
   if (fd < 0) throw std::runtime_error("socket");
+  const int on = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_addr.s_addr = htonl(host);
+  address.sin_port = htons(*port);
   socklen_t size = sizeof address;
   if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
       getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
@@ -88,8 +91,9 @@ void FakeConnection::Close(bool reset) {
   fd_ = -1;
 }
 
-FakeSessionReceiver::FakeSessionReceiver(Script script) {
-  listener_ = BoundLoopbackSocket(SOCK_STREAM, &port_);
+FakeSessionReceiver::FakeSessionReceiver(Script script, std::uint32_t host, std::uint16_t port)
+    : port_(port) {
+  listener_ = BoundLoopbackSocket(SOCK_STREAM, &port_, host);
   if (listen(listener_, 1) != 0) throw std::runtime_error("listen");
   thread_ = std::thread([this, script = std::move(script)] {
     if (!WaitReadable(listener_, kPatienceMs)) return;

@@ -44,7 +44,9 @@ class FakeConnection {
 class FakeSessionReceiver {
  public:
   using Script = std::function<void(FakeConnection&)>;
-  explicit FakeSessionReceiver(Script script);
+  // On `host` (an IPv4 address in host order) and `port`; port 0: any free one.
+  explicit FakeSessionReceiver(Script script, std::uint32_t host = 0x7F000001,
+                               std::uint16_t port = 0);
   ~FakeSessionReceiver();
   std::uint16_t port() const { return port_; }
   // Waits for the script to finish; what the client sent, frame by frame.
