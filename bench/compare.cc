@@ -3,7 +3,7 @@
 // receiver on loopback, an 8 GiB sparse message file against a 2 KB one, the
 // peak resident memory of every path, and how long an unknown name takes.
 //
-//   wirenote_compare WIRENOTE EMPTY_PROCESS PEAK_RSS [RUNS]
+//   wirenote_compare WIRENOTE EMPTY_PROCESS EXCHANGE_PROCESS PEAK_RSS [RUNS]
 //
 // The 8 GiB file holds the 2 KB file's text and then a hole. The receiver
 // listens on 127.0.0.1:139, the port the program always uses,
@@ -11,7 +11,6 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -25,7 +24,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <numeric>
+#include <random>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -164,49 +166,6 @@ class FastReceiver {
   std::thread thread_;
 };
 
-bool ReadExactly(int fd, unsigned char* bytes, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = read(fd, bytes, size);
-    if (n <= 0) return false;
-    bytes += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// The bytes a 1600-byte message puts on the wire and waits for, done by
-// hand: a session request and its answer, then a message start, thirteen
-// text blocks and a message end, each waiting for its reply.
-double ExchangeOnce() {
-  const auto start = std::chrono::steady_clock::now();
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  const int on = 1;
-  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(kSessionPort);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) std::exit(2);
-  unsigned char frame[4 + 256] = {0x81, 0, 0, 68};
-  unsigned char reply[64];
-  if (write(fd, frame, 4 + 68) != 4 + 68 || !ReadExactly(fd, reply, 4)) std::exit(2);
-  std::vector<std::size_t> requests{51};
-  for (int i = 0; i < 13; ++i) requests.push_back(168);
-  requests.push_back(35);
-  for (const std::size_t length : requests) {
-    std::memset(frame, 0, sizeof frame);
-    frame[2] = static_cast<unsigned char>(length >> 8);
-    frame[3] = static_cast<unsigned char>(length);
-    std::memcpy(frame + 4, "\xffSMB", 4);
-    if (write(fd, frame, 4 + length) != static_cast<ssize_t>(4 + length) ||
-        !ReadExactly(fd, reply, 4 + kSmbHeaderBytes + 3)) {
-      std::exit(2);
-    }
-  }
-  close(fd);
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 std::string TempPath(const char* name) {
   const char* base = std::getenv("TMPDIR");
   return std::string(base != nullptr && *base ? base : "/tmp") + "/wirenote-bench-" +
@@ -223,14 +182,16 @@ void Row(const char* what, const Summary& run, const Summary& floor, const char*
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: %s WIRENOTE EMPTY_PROCESS PEAK_RSS [RUNS]\n", argv[0]);
+  if (argc < 5) {
+    std::fprintf(stderr, "usage: %s WIRENOTE EMPTY_PROCESS EXCHANGE_PROCESS PEAK_RSS [RUNS]\n",
+                 argv[0]);
     return 2;
   }
   const std::string program = argv[1];
   const std::string empty = argv[2];
-  g_peak_rss = argv[3];
-  const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 200;
+  const std::string exchange = argv[3];
+  g_peak_rss = argv[4];
+  const int runs = argc > 5 ? std::max(1, std::atoi(argv[5])) : 200;
 
   const std::string small = TempPath("2k.txt");
   const std::string big = TempPath("8g.bin");
@@ -257,29 +218,35 @@ int main(int argc, char** argv) {
   // Every path runs once per round, so that a busy machine weighs on all of
   // them alike.
   struct Path {
-    const char* name;
+    std::string_view name;
     std::vector<std::string> argv;
     std::vector<double> times;
   };
-  std::vector<Path> paths = {
-      {"empty process", {empty}, {}},
-      {"usage text", {program}, {}},
-      {"message file not found", {program, "HOST", small + ".missing"}, {}},
-  };
-  if (can_send) {
-    paths.push_back({"send 2 KB", {program, "127.0.0.1", small}, {}});
-    paths.push_back({"send 8 GiB", {program, "127.0.0.1", big}, {}});
-  }
-  std::vector<double> exchanges;
+  // Every round runs the paths in a new order, so that no path always
+  // follows the same one.
+  std::vector<Path> paths = {{"empty process", {empty}, {}}};
+  if (can_send) paths.push_back({"send 2 KB", {program, "127.0.0.1", small}, {}});
+  if (can_send) paths.push_back({"exchange only", {exchange}, {}});
+  paths.push_back({"usage text", {program}, {}});
+  if (can_send) paths.push_back({"send 8 GiB", {program, "127.0.0.1", big}, {}});
+  paths.push_back({"message file not found", {program, "HOST", small + ".missing"}, {}});
+  std::vector<std::size_t> order(paths.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::mt19937 random(20261211);
   for (int round = 0; round < runs; ++round) {
-    for (Path& path : paths) path.times.push_back(RunOnce(path.argv).seconds);
-    if (can_send) exchanges.push_back(ExchangeOnce());
+    std::shuffle(order.begin(), order.end(), random);
+    for (const std::size_t i : order) paths[i].times.push_back(RunOnce(paths[i].argv).seconds);
   }
   auto median = [](std::vector<double> times) {
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
   };
-  auto summary = [&](std::size_t i) { return Summary{median(paths[i].times), PeakKib(paths[i].argv)}; };
+  auto summary = [&](std::string_view name) {
+    for (const Path& path : paths) {
+      if (path.name == name) return Summary{median(path.times), PeakKib(path.argv)};
+    }
+    std::abort();
+  };
 
   std::printf("| %-44s | %12s | %12s | %7s | %11s | %10s | %s |\n", "path", "median run",
               "floor", "ratio", "own share", "peak RSS", "goal");
@@ -287,19 +254,20 @@ int main(int argc, char** argv) {
               std::string(14, '-').c_str(), std::string(14, '-').c_str(),
               std::string(9, '-').c_str(), std::string(13, '-').c_str(),
               std::string(12, '-').c_str(), "------");
-  const Summary floor = summary(0);
+  const Summary floor = summary("empty process");
   Row("empty process (the floor)", floor, floor, "");
-  Row("usage text", summary(1), floor, "ratio <= 1.3x, RSS <= 4 MiB");
-  Row("message file not found", summary(2), floor, "RSS <= 4 MiB");
+  Row("usage text", summary("usage text"), floor, "ratio <= 1.3x, RSS <= 4 MiB");
+  Row("message file not found", summary("message file not found"), floor, "RSS <= 4 MiB");
   if (!can_send) {
     std::printf("(send rows left out: 127.0.0.1:%u needs root)\n", kSessionPort);
   } else {
     if (RunOnce({program, "127.0.0.1", small}).exit_status != 0) std::printf("(send failed)\n");
-    const Summary send_small = summary(3);
-    const Summary send_big = summary(4);
-    const Summary exchange_floor{floor.median_seconds + median(exchanges), 0};
+    const Summary send_small = summary("send 2 KB");
+    const Summary send_big = summary("send 8 GiB");
+    const Summary exchange_floor = summary("exchange only");
     Row("send 2 KB file (1600 bytes) to loopback", send_small, floor, "");
-    Row("  vs empty process + the same exchange", send_small, exchange_floor, "own share < 1 ms");
+    Row("  vs a process doing only the same exchange", send_small, exchange_floor,
+        "own share < 1 ms");
     Row("send 8 GiB sparse file to loopback", send_big, floor, "RSS <= 4 MiB");
     Row("8 GiB file vs 2 KB file", send_big, send_small, "ratio <= 1.1x");
   }

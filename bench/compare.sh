@@ -11,9 +11,11 @@ build=$root/build-bench
 runs=${1:-200}
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$build" --target wirenote wirenote_compare empty_process peak_rss message_file_bench >/dev/null
+cmake --build "$build" --target wirenote wirenote_compare empty_process exchange_process peak_rss \
+  message_file_bench >/dev/null
 
 "$build/bench/wirenote_compare" "$build/src/wirenote" "$build/bench/empty_process" \
+  "$build/bench/exchange_process" \
   "$build/bench/peak_rss" "$runs"
 echo
 "$build/bench/message_file_bench" 2>/dev/null | grep -E "^median" || true
