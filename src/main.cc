@@ -4,5 +4,5 @@
 int main(int argc, char** argv) {
   wirenote::Platform& platform = wirenote::SystemPlatform();
   return wirenote::RunProgram(platform, wirenote::ProgramArguments(argc, argv),
-                              {wirenote::ProgramFileName(), wirenote::ImageOffset});
+                              {wirenote::ProgramFileName, wirenote::ImageOffset});
 }

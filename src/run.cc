@@ -72,10 +72,10 @@ int RunProgram(Platform& platform, const std::vector<std::string>& arguments,
   } catch (const EInOutError& failure) {
     // Standard output is what failed: the report could not reach it.
     to_standard_error = true;
-    report = FormatFailureReport(failure.class_name(), image.file_name,
+    report = FormatFailureReport(failure.class_name(), image.file_name(),
                                  image.offset_of(failure.address()), failure.message());
   } catch (const Failure& failure) {
-    report = FormatFailureReport(failure.class_name(), image.file_name,
+    report = FormatFailureReport(failure.class_name(), image.file_name(),
                                  image.offset_of(failure.address()), failure.message());
   }
 

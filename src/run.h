@@ -17,9 +17,9 @@ bool IsHelpSwitch(std::string_view argument);
 // Runs the command on `arguments` (the program's own name not among them) and
 // returns the exit status: 0 after any reported outcome, 1 after a failure.
 // What the failure report says of the running program: its file name, and
-// where an address lies in its image.
+// where an address lies in its image. Both are asked only for a report.
 struct ProgramImage {
-  std::string file_name;
+  std::string (*file_name)();
   std::uint32_t (*offset_of)(const void* address);
 };
 

@@ -17,7 +17,7 @@ struct Outcome {
 };
 
 Outcome RunWith(FakePlatform& platform, const Args& arguments) {
-  const int status = RunProgram(platform, arguments, {"wirenote", [](const void*) { return 0x1234u; }});
+  const int status = RunProgram(platform, arguments, {[] { return std::string("wirenote"); }, [](const void*) { return 0x1234u; }});
   return {status, platform.StandardOutput(), platform.standard_error};
 }
 

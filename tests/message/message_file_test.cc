@@ -24,7 +24,8 @@ FakeFile FileWith(std::string contents, DWORD attributes, std::optional<DWORD> o
   return file;
 }
 
-const ProgramImage kImage{"wirenote", [](const void*) -> std::uint32_t { return 0; }};
+const ProgramImage kImage{[] { return std::string("wirenote"); },
+                          [](const void*) -> std::uint32_t { return 0; }};
 
 std::string Repeat(char byte, std::size_t count) { return std::string(count, byte); }
 
