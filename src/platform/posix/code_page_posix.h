@@ -1,6 +1,8 @@
 // Code-page conversions on POSIX, all through iconv.
 #pragma once
 
+#include "posix_back.h"
+
 #include <string>
 #include <string_view>
 

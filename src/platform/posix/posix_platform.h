@@ -2,6 +2,8 @@
 // the meaning the program relies on, errors as Windows error numbers.
 #pragma once
 
+#include "posix_back.h"
+
 #include "platform/platform.h"
 
 namespace wirenote {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "posix_back.h"
+
 #include "win_types.h"
 
 namespace wirenote {

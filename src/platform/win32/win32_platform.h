@@ -2,6 +2,8 @@
 // kernel32 or netapi32, with the system's own arguments, results and errors.
 #pragma once
 
+#include "win32_back.h"
+
 #include "platform/platform.h"
 
 namespace wirenote {
