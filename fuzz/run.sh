@@ -9,7 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${WIRENOTE_FUZZ_BUILD:-$root/build-fuzz}
 
 cmake -S "$root" -B "$build" -G Ninja -DWIRENOTE_FUZZ=ON -DBUILD_TESTING=OFF \
-  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DWIRENOTE_WERROR="${WIRENOTE_WERROR:-OFF}" >/dev/null
 mapfile -t targets < <(if [ $# -gt 0 ]; then printf '%s\n' "$@"; else cat "$build/fuzzers.txt"; fi)
 cmake --build "$build" --target "${targets[@]}"
 

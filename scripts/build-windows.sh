@@ -13,5 +13,5 @@ build=${1:-$root/build-windows}
 
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release
+  -DCMAKE_BUILD_TYPE=Release -DWIRENOTE_WERROR="${WIRENOTE_WERROR:-OFF}"
 cmake --build "$build"

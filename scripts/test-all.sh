@@ -6,18 +6,18 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
 echo "== Linux build and tests"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+# Warnings are errors here, and only here: a user's build never fails on one.
+cmake --preset ci
+cmake --build --preset ci -j "$jobs"
+ctest --preset ci -j "$jobs"
 
 echo "== ASan+UBSan build and tests"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWIRENOTE_SANITIZE=ON
-cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE interop
+cmake --preset sanitize
+cmake --build --preset sanitize -j "$jobs"
+ctest --preset sanitize -j "$jobs"
 
 echo "== Windows build under Wine"
-bash scripts/test-windows.sh build-windows
+WIRENOTE_WERROR=ON bash scripts/test-windows.sh build-windows
 
 echo "== Fuzz targets, ${WIRENOTE_FUZZ_SECONDS:-20} s each"
-bash fuzz/run.sh "${WIRENOTE_FUZZ_SECONDS:-20}"
+WIRENOTE_WERROR=ON bash fuzz/run.sh "${WIRENOTE_FUZZ_SECONDS:-20}"
