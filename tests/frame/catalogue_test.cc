@@ -1,26 +1,15 @@
 #include "console/catalogue.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <string>
+
+#include "cp932_text.h"
 
 namespace wirenote {
 namespace {
 
-std::string Cp932ToUtf8(std::string_view bytes) {
-  iconv_t cd = iconv_open("UTF-8", "CP932");
-  EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
-  std::string out(bytes.size() * 3, '\0');
-  char* in = const_cast<char*>(bytes.data());
-  std::size_t in_left = bytes.size();
-  char* at = out.data();
-  std::size_t out_left = out.size();
-  EXPECT_NE(iconv(cd, &in, &in_left, &at, &out_left), static_cast<std::size_t>(-1));
-  iconv_close(cd);
-  out.resize(out.size() - out_left);
-  return out;
-}
+using testing::Utf8FromCp932;
 
 struct CatalogueCase {
   const char* name;
@@ -47,7 +36,7 @@ TEST(CatalogueTest, EveryTextIsItsWordingInCodePage932) {
   for (const CatalogueCase& c : kCatalogue) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.text->size(), c.bytes);
-    EXPECT_EQ(Cp932ToUtf8(*c.text), c.utf8);
+    EXPECT_EQ(Utf8FromCp932(*c.text), c.utf8);
     EXPECT_EQ(c.text->find_first_of(std::string_view("\r\n\t\0", 4)), std::string_view::npos);
   }
 }
@@ -64,7 +53,7 @@ TEST(CatalogueTest, UsageIsFiveLinesEachEndedByCrLf) {
   const std::string expected_first = "wirenote version 0.1 " + std::string(kUsageNotice);
   EXPECT_EQ(MsgUsage.size(), 157 + kUsageNotice.size());
   EXPECT_GT(MsgUsage.size(), 128u);
-  EXPECT_EQ(Cp932ToUtf8(MsgUsage),
+  EXPECT_EQ(Utf8FromCp932(MsgUsage),
             expected_first +
                 "\r\n指定したｺﾝﾋﾟｭｰﾀにﾒｯｾｰｼﾞを送ります。\r\n"
                 "ﾒｯｾｰｼﾞはあらかじめﾃｷｽﾄﾌｧｲﾙとして保存しておく必要があります。\r\n"

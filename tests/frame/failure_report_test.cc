@@ -2,20 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include "cp932_text.h"
 #include "failure.h"
+#include "failure_report_text.h"
 
 namespace wirenote {
 namespace {
 
-// "がﾓｼﾞｭｰﾙ " / " の" / " で発生しました。" in code page 932.
-const std::string kInModule = "\x82\xaa\xd3\xbc\xde\xad\xb0\xd9\x20";
-const std::string kOf = "\x20\x82\xcc";
-const std::string kArose = "\x20\x82\xc5\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42";
+// The expected wording comes from readable text through the system's
+// conversion, never from the bytes the implementation holds.
+using testing::Cp932FromUtf8;
+using testing::OpenErrorMessage;
+using testing::OutOfMemoryMessage;
+using testing::ReportArose;
+using testing::ReportInModule;
+using testing::ReportOf;
+using testing::Utf8FromCp932;
 
 TEST(FailureReportTest, ThreeLinesEndedByLfThenCrLf) {
-  EXPECT_EQ(FormatFailureReport("EInOutError", "wirenote", 0x1A2BC, "I/O error 109"),
-            "EInOutError" + kInModule + "wirenote" + kOf + "\n" + "0001A2BC" + kArose + "\n" +
-                "I/O error 109.\n\r\n");
+  const std::string report =
+      FormatFailureReport("EInOutError", "wirenote", 0x1A2BC, "I/O error 109");
+  EXPECT_EQ(report, "EInOutError" + ReportInModule() + "wirenote" + ReportOf() + "\n" +
+                        "0001A2BC" + ReportArose() + "\n" + "I/O error 109.\n\r\n");
+  EXPECT_EQ(Utf8FromCp932(report),
+            "EInOutErrorがﾓｼﾞｭｰﾙ wirenote の\n0001A2BC で発生しました。\nI/O error 109.\n\r\n");
 }
 
 TEST(FailureReportTest, FullStopRule) {
@@ -26,7 +36,7 @@ TEST(FailureReportTest, FullStopRule) {
       {"abc", "abc."},
       {"abc.", "abc."},
       {"", ""},
-      {"\x82\xb1\x81\x42", "\x82\xb1\x81\x42."},  // a full-width stop is not "."
+      {Cp932FromUtf8("こ。"), Cp932FromUtf8("こ。") + "."},  // a full-width stop is not "."
   };
   for (const auto& c : cases) {
     const std::string report = FormatFailureReport("E", "p", 0, c.message);
@@ -40,20 +50,19 @@ TEST(FailureReportTest, ProgramNameCutTo63BytesAndLongReportsKeptWhole) {
   const std::string message(400, 'm');
   const std::string report = FormatFailureReport("EFOpenError", name, 0xFFFFFFFF, message);
   EXPECT_EQ(report.substr(0, report.find('\n')),
-            "EFOpenError" + kInModule + std::string(63, 'w') + kOf);
-  EXPECT_NE(report.find("FFFFFFFF" + kArose), std::string::npos);
+            "EFOpenError" + ReportInModule() + std::string(63, 'w') + ReportOf());
+  EXPECT_NE(report.find("FFFFFFFF" + ReportArose()), std::string::npos);
   EXPECT_NE(report.find(message + ".\n\r\n"), std::string::npos);
 }
 
 TEST(FailureReportTest, FailureClassesCarryTheirMessages) {
   const EFOpenError open_error("a b.txt");
   EXPECT_EQ(open_error.class_name(), "EFOpenError");
-  // "ﾌｧｲﾙ a b.txt は開けません"
-  EXPECT_EQ(open_error.message(), "\xcc\xa7\xb2\xd9 a b.txt \x82\xcd\x8a\x4a\x82\xaf\x82\xdc\x82\xb9\x82\xf1");
+  EXPECT_EQ(open_error.message(), Cp932FromUtf8("ﾌｧｲﾙ a b.txt は開けません"));
+  EXPECT_EQ(open_error.message(), OpenErrorMessage("a b.txt"));
   const EOutOfMemory out_of_memory;
   EXPECT_EQ(out_of_memory.class_name(), "EOutOfMemory");
-  // "ﾒﾓﾘが足りません"
-  EXPECT_EQ(out_of_memory.message(), "\xd2\xd3\xd8\x82\xaa\x91\xab\x82\xe8\x82\xdc\x82\xb9\x82\xf1");
+  EXPECT_EQ(out_of_memory.message(), OutOfMemoryMessage());
   const EInOutError io_error(112);
   EXPECT_EQ(io_error.class_name(), "EInOutError");
   EXPECT_EQ(io_error.code(), 112u);

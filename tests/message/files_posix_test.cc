@@ -9,13 +9,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "console/console.h"
+#include "fifo_writer.h"
 #include "message/message_file.h"
 #include "posix_platform.h"
 #include "run_binary.h"
@@ -23,6 +23,7 @@
 namespace wirenote {
 namespace {
 
+using testing::FifoWriter;
 using testing::TempDir;
 
 // 1970-01-01 00:00:00 UTC as a FILETIME.
@@ -55,60 +56,8 @@ class FilesPosixTest : public ::testing::Test {
   TempDir dir;
 };
 
-struct SearchCase {
-  std::string pattern;  // inside the test directory
-  bool found;
-  std::string entry;
-  bool directory;
-};
-
-TEST_F(FilesPosixTest, SearchFindsTheFirstMatchInNameOrder) {
-  // Created out of name order, so that the directory's own order cannot
-  // pass for name order.
-  dir.WriteFile("msg2.txt", "2");
-  dir.WriteFile("msg1.txt", "1");
-  dir.WriteFile("[ab]x", "literal brackets");
-  dir.WriteFile("with space.txt", "s");
-  dir.WriteFile("\xff\xfe-not-utf8.txt", "n");
-  ASSERT_EQ(mkdir((dir.path() + "/msgdir").c_str(), 0755), 0);
-  ASSERT_EQ(mkdir((dir.path() + "/a-dir").c_str(), 0755), 0);
-  dir.WriteFile("a-file", "f");
-
-  const std::vector<SearchCase> cases = {
-      {"msg1.txt", true, "msg1.txt", false},
-      {"msg?.txt", true, "msg1.txt", false},
-      {"msg*", true, "msg1.txt", false},
-      {"*dir", true, "a-dir", true},
-      {"a-*", true, "a-dir", true},
-      {"*", true, ".", true},
-      {"m*g*.t?t", true, "msg1.txt", false},
-      {"[ab]*", true, "[ab]x", false},
-      {"with space.txt", true, "with space.txt", false},
-      {"\xff\xfe*", true, "\xff\xfe-not-utf8.txt", false},
-      {"msgdir", true, "msgdir", true},
-      {"msgdir/", true, "", true},
-      {"msg1.txt/", false, "", false},
-      {"msg?", false, "", false},
-      {"none*", false, "", false},
-      {"missing", false, "", false},
-      {"missing-dir/*", false, "", false},
-      {"missing-dir/file", false, "", false},
-  };
-  for (const SearchCase& c : cases) {
-    SCOPED_TRACE(c.pattern);
-    WIN32_FIND_DATAA data;
-    const HANDLE search = platform.FindFirstFileA((dir.path() + "/" + c.pattern).c_str(), &data);
-    if (!c.found) {
-      EXPECT_EQ(search, INVALID_HANDLE_VALUE);
-      EXPECT_NE(platform.GetLastError(), ERROR_SUCCESS);
-      continue;
-    }
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(std::string(data.cFileName), c.entry);
-    EXPECT_EQ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, c.directory);
-    EXPECT_TRUE(platform.FindClose(search));
-  }
-}
+// Which entry a search finds is checked against the shared search table
+// (file_search_posix_test.cc).
 
 TEST_F(FilesPosixTest, SearchWithoutADirectoryLooksInTheCurrentOne) {
   dir.WriteFile("b.txt", "b");
@@ -253,24 +202,6 @@ TEST_F(FilesPosixTest, OpenRefusesWhatItDoesNotOffer) {
   EXPECT_EQ(platform.GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
-// Opens `path` for writing as soon as a reader has it open, writes `data`
-// (if any) and closes it; gives up after ten seconds.
-std::thread WriterFor(const std::string& path, std::string data) {
-  return std::thread([path, data] {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    int fd;
-    while ((fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0 &&
-           errno == ENXIO && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (fd < 0) return;
-    if (!data.empty()) {
-      [[maybe_unused]] const ssize_t n = write(fd, data.data(), data.size());
-    }
-    close(fd);
-  });
-}
-
 TEST_F(FilesPosixTest, AFifoWithoutAWriterFailsToReadInsteadOfWaitingForEver) {
   const std::string path = dir.path() + "/fifo";
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
@@ -291,7 +222,7 @@ TEST_F(FilesPosixTest, AFifoIsReadFromItsWriter) {
     SCOPED_TRACE(data.empty() ? "writer that writes nothing" : "writer with data");
     const HANDLE file = Open(path);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    std::thread writer = WriterFor(path, data);
+    std::thread writer = FifoWriter(path, data);
     EXPECT_EQ(ReadAll(platform, file, 4), data);
     writer.join();
     EXPECT_TRUE(platform.CloseHandle(file));
@@ -377,7 +308,7 @@ TEST_F(MessageFilePosixTest, ReadsAPipeGivenByName) {
 TEST_F(MessageFilePosixTest, ReadsAFifoFromItsWriter) {
   const std::string path = dir.path() + "/fifo";
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-  std::thread writer = WriterFor(path, "via\rfifo");
+  std::thread writer = FifoWriter(path, "via\rfifo");
   const std::optional<std::string> text = Read(path);
   writer.join();
   EXPECT_EQ(text, std::optional<std::string>("via\r\nfifo\r\n"));

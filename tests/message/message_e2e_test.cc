@@ -12,18 +12,19 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cerrno>
-#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "console/catalogue.h"
+#include "failure_report_text.h"
+#include "fifo_writer.h"
 #include "run_binary.h"
 
 namespace wirenote {
 namespace {
 
+using testing::FifoWriter;
 using testing::RunOptions;
 using testing::RunResult;
 using testing::RunWirenote;
@@ -36,10 +37,8 @@ const std::string kRecipient = "no-such-recipient-name-at-all";
 // The failure report for a file that cannot be opened, with the code offset
 // on its second line given as XXXXXXXX.
 std::string OpenErrorReport(const std::string& name) {
-  return "EFOpenError\x82\xaa\xd3\xbc\xde\xad\xb0\xd9\x20wirenote\x20\x82\xcc\n"
-         "XXXXXXXX\x20\x82\xc5\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42\n"
-         "\xcc\xa7\xb2\xd9\x20" +
-         name + "\x20\x82\xcd\x8a\x4a\x82\xaf\x82\xdc\x82\xb9\x82\xf1.\n\r\n";
+  return testing::FailureReport("EFOpenError", "wirenote", "XXXXXXXX",
+                                testing::OpenErrorMessage(name) + ".");
 }
 
 // The output with the eight hexadecimal digits of the code offset replaced,
@@ -178,17 +177,7 @@ TEST(MessageE2eTest, AFifoWithAWriterIsRead) {
   TempDir dir;
   const std::string path = dir.path() + "/fifo";
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-  std::thread writer([path] {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    int fd;
-    while ((fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0 &&
-           errno == ENXIO && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (fd < 0) return;
-    [[maybe_unused]] const ssize_t n = write(fd, "hello\n", 6);
-    close(fd);
-  });
+  std::thread writer = FifoWriter(path, "hello\n");
   const RunResult result = RunWirenote({kRecipient, path});
   writer.join();
   ExpectFileRead(result);

@@ -9,12 +9,16 @@
 
 #include "console/catalogue.h"
 #include "console/console.h"
+#include "cp932_text.h"
 #include "failure.h"
+#include "failure_report_text.h"
 #include "fake_platform.h"
 #include "run.h"
 
 namespace wirenote {
 namespace {
+
+using testing::OpenErrorMessage;
 
 FakeFile FileWith(std::string contents, DWORD attributes, std::optional<DWORD> open_error) {
   FakeFile file;
@@ -244,11 +248,6 @@ TEST(MessageFileExistsTest, AnswersWithoutWritingAnything) {
   EXPECT_EQ(platform.open_searches, 0);
 }
 
-// "ﾌｧｲﾙ " + name + " は開けません" in code page 932.
-std::string OpenErrorMessage(const std::string& name) {
-  return "\xcc\xa7\xb2\xd9\x20" + name + "\x20\x82\xcd\x8a\x4a\x82\xaf\x82\xdc\x82\xb9\x82\xf1";
-}
-
 struct OpenErrorCase {
   std::string name;
   std::string argument;
@@ -303,6 +302,8 @@ TEST(MessageFileRunTest, AnOpenFailureEndsTheRunWithTheReportAndNothingSent) {
   const std::string output = platform.StandardOutput();
   EXPECT_EQ(output.rfind("EFOpenError", 0), 0u) << output;
   EXPECT_TRUE(output.ends_with("\n" + OpenErrorMessage("locked.txt") + ".\n\r\n")) << output;
+  EXPECT_EQ(output, testing::FailureReport("EFOpenError", "wirenote", "00000000",
+                                           OpenErrorMessage("locked.txt") + "."));
   EXPECT_TRUE(platform.sends.empty());
 }
 
@@ -319,6 +320,7 @@ TEST(MessageFileRunTest, AFoundFileIsHandedOnToBeSent) {
   EXPECT_EQ(RunProgram(platform, {"HOST", "msg.txt"}, kImage), 0);
   EXPECT_EQ(platform.sends.size(), 1u);
   EXPECT_NE(platform.StandardOutput(), MsgFileNotFound);
+  EXPECT_EQ(platform.StandardOutput(), testing::Cp932FromUtf8("ﾒｯｾｰｼﾞは正常に送信されました。"));
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include "fake_platform.h"
 
-#include <fnmatch.h>
-
+#include <algorithm>
 #include <cstring>
+#include <string_view>
+
+#include "platform/cp932.h"
+#include "platform/wildcard_match.h"
 
 namespace wirenote {
 namespace {
@@ -10,10 +13,6 @@ namespace {
 const HANDLE kStandardOutput = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(11));
 const HANDLE kStandardError = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(12));
 const HANDLE kSearch = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(50));
-
-bool IsLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
 
 }  // namespace
 
@@ -69,19 +68,90 @@ BOOL FakePlatform::WriteFile(HANDLE file, const void* buffer, DWORD bytes_to_wri
   return TRUE;
 }
 
+// The search follows the POSIX back: wildcards only in the last component,
+// matched by the same rule; "." and ".." are entries of every directory; a
+// name without a wildcard is looked up as it is. The shared search table
+// holds the two to the same answers.
 HANDLE FakePlatform::FindFirstFileA(const char* file_name, WIN32_FIND_DATAA* find_data) {
   calls.push_back("FindFirstFileA");
-  // The map is sorted, so the first match is the first in name order.
-  for (const auto& [name, file] : files) {
-    if (fnmatch(file_name, name.c_str(), FNM_NOESCAPE) != 0) continue;
-    std::memset(find_data, 0, sizeof *find_data);
-    find_data->dwFileAttributes = file.attributes;
-    std::strncpy(find_data->cFileName, name.c_str(), MAX_PATH - 1);
-    ++open_searches;
-    return kSearch;
+  const std::string_view name = file_name;
+  const std::size_t slash = name.rfind('/');
+  const std::string_view directory =
+      slash == std::string_view::npos ? std::string_view() : name.substr(0, slash);
+  const std::string_view last = name.substr(slash == std::string_view::npos ? 0 : slash + 1);
+
+  std::optional<Entry> found;
+  if (name.empty()) {
+    // No entry has an empty name.
+  } else if (!HasWildcard(last)) {
+    found = EntryNamed(name, directory, last);
+  } else if (IsDirectory(directory)) {
+    found = FirstMatch(directory, last);
   }
-  last_error_ = ERROR_FILE_NOT_FOUND;
-  return INVALID_HANDLE_VALUE;
+  if (!found) {
+    last_error_ = ERROR_FILE_NOT_FOUND;
+    return INVALID_HANDLE_VALUE;
+  }
+  std::memset(find_data, 0, sizeof *find_data);
+  find_data->dwFileAttributes = found->attributes;
+  std::strncpy(find_data->cFileName, found->name.c_str(), MAX_PATH - 1);
+  ++open_searches;
+  return kSearch;
+}
+
+bool FakePlatform::IsDirectory(std::string_view path) const {
+  // The current directory, one the map holds as such, or one that holds an
+  // entry of the map.
+  if (path.empty()) return true;
+  const auto entry = files.find(std::string(path));
+  if (entry != files.end()) return (entry->second.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  const std::string inside = std::string(path) + "/";
+  const auto next = files.lower_bound(inside);
+  return next != files.end() && next->first.starts_with(inside);
+}
+
+std::optional<FakePlatform::Entry> FakePlatform::EntryNamed(std::string_view name,
+                                                              std::string_view directory,
+                                                              std::string_view last) const {
+  // "dir/", "dir/." and "dir/.." name directories whether the map holds
+  // them or not, as long as "dir" is one.
+  if (last.empty() || last == "." || last == "..") {
+    if (!IsDirectory(directory)) return std::nullopt;
+    return Entry{std::string(last), FILE_ATTRIBUTE_DIRECTORY};
+  }
+  const auto entry = files.find(std::string(name));
+  if (entry == files.end()) {
+    if (IsDirectory(name)) return Entry{std::string(last), FILE_ATTRIBUTE_DIRECTORY};
+    return std::nullopt;
+  }
+  return Entry{std::string(last), entry->second.attributes};
+}
+
+std::optional<FakePlatform::Entry> FakePlatform::FirstMatch(std::string_view directory,
+                                                              std::string_view pattern) const {
+  std::vector<Entry> entries{{".", FILE_ATTRIBUTE_DIRECTORY}, {"..", FILE_ATTRIBUTE_DIRECTORY}};
+  const std::string prefix = directory.empty() ? std::string() : std::string(directory) + "/";
+  for (auto it = files.lower_bound(prefix); it != files.end() && it->first.starts_with(prefix);
+       ++it) {
+    const std::string_view rest = std::string_view(it->first).substr(prefix.size());
+    if (rest.empty()) continue;
+    const std::size_t inner = rest.find('/');
+    if (inner == std::string_view::npos) {
+      entries.push_back({std::string(rest), it->second.attributes});
+    } else {
+      // A name deeper down: its first component is a directory here.
+      entries.push_back({std::string(rest.substr(0, inner)), FILE_ATTRIBUTE_DIRECTORY});
+    }
+  }
+  // Name order, byte by byte, so the first match is the one the POSIX back
+  // finds; an entry given both on its own and through a name inside it keeps
+  // its own attributes.
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const Entry& a, const Entry& b) { return a.name < b.name; });
+  for (const Entry& entry : entries) {
+    if (MatchesWildcard(pattern, entry.name)) return entry;
+  }
+  return std::nullopt;
 }
 
 BOOL FakePlatform::FindClose(HANDLE find_file) {
@@ -161,7 +231,7 @@ int FakePlatform::MultiByteToWideChar(UINT code_page, DWORD flags, const char* m
   std::u16string units;
   for (int i = 0; i < multi_byte_bytes; ++i) {
     const auto byte = static_cast<unsigned char>(multi_byte[i]);
-    if (IsLeadByte(byte) && i + 1 < multi_byte_bytes) {
+    if (IsCp932LeadByte(byte) && i + 1 < multi_byte_bytes) {
       units.push_back(static_cast<char16_t>(byte << 8 | static_cast<unsigned char>(multi_byte[++i])));
     } else {
       units.push_back(byte);

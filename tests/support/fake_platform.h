@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -50,7 +51,10 @@ class FakePlatform : public Platform {
   std::string standard_error;
   std::string StandardOutput() const;
 
-  // File system: names as given, directories by FILE_ATTRIBUTE_DIRECTORY.
+  // File system: names as given, directories by FILE_ATTRIBUTE_DIRECTORY;
+  // "dir/name" is an entry of the directory "dir", which exists once any
+  // entry is inside it. FindFirstFileA searches it the way the POSIX back
+  // searches a real directory.
   std::map<std::string, FakeFile> files;
   std::size_t largest_read_request = 0;
   std::size_t bytes_read = 0;
@@ -93,6 +97,15 @@ class FakePlatform : public Platform {
   DWORD last_creation_disposition = 0;
 
  private:
+  struct Entry {
+    std::string name;
+    DWORD attributes;
+  };
+  bool IsDirectory(std::string_view path) const;
+  std::optional<Entry> EntryNamed(std::string_view name, std::string_view directory,
+                                  std::string_view last) const;
+  std::optional<Entry> FirstMatch(std::string_view directory, std::string_view pattern) const;
+
   struct OpenFile {
     FakeFile file;
     std::size_t position = 0;

@@ -14,12 +14,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/wildcard_match.h"
 #include "posix_platform.h"
 #include "win_error.h"
 
@@ -43,35 +45,6 @@ FILETIME FileTimeFrom(const timespec& time) {
   }
   const auto value = static_cast<std::uint64_t>(units);
   return FILETIME{static_cast<DWORD>(value & 0xFFFFFFFFu), static_cast<DWORD>(value >> 32)};
-}
-
-bool HasWildcard(std::string_view component) {
-  return component.find_first_of("*?") != std::string_view::npos;
-}
-
-// `*` matches any run of bytes, `?` any one byte; every other byte only
-// itself. Nothing else is special: `[` and `\` are ordinary bytes in a name.
-bool MatchesPattern(std::string_view pattern, std::string_view name) {
-  std::size_t p = 0;
-  std::size_t n = 0;
-  std::size_t star = std::string_view::npos;  // the last `*` seen
-  std::size_t star_name = 0;                  // where the name stood then
-  while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-      ++p;
-      ++n;
-    } else if (p < pattern.size() && pattern[p] == '*') {
-      star = p++;
-      star_name = n;
-    } else if (star != std::string_view::npos) {
-      p = star + 1;
-      n = ++star_name;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
 }
 
 // The directory entry's status: what it names, or the link itself when a
@@ -111,7 +84,7 @@ bool MatchingEntries(const std::string& directory, std::string_view pattern,
   }
   errno = 0;
   while (const dirent* entry = readdir(listing)) {
-    if (MatchesPattern(pattern, entry->d_name)) matches->emplace_back(entry->d_name);
+    if (MatchesWildcard(pattern, entry->d_name)) matches->emplace_back(entry->d_name);
     errno = 0;
   }
   const int read_error = errno;
@@ -125,16 +98,16 @@ bool MatchingEntries(const std::string& directory, std::string_view pattern,
 }
 
 // Search handles carry nothing: the one entry the program asks for is handed
-// out at once. They are remembered so that FindClose can tell its own.
-struct Search {
-  char unused;
-};
-std::set<const void*> open_searches;
+// out at once. They are numbers of a range of their own, remembered so that
+// FindClose can tell its own; a closed one's number may be handed out again,
+// as Windows does with its handles.
+constexpr std::intptr_t kFirstSearchHandle = 0x5EA0'0000;
 
-HANDLE NewSearchHandle() {
-  auto* search = new Search{};
-  open_searches.insert(search);
-  return search;
+HANDLE NewSearchHandle(std::set<std::intptr_t>& open_searches) {
+  const std::intptr_t value =
+      open_searches.empty() ? kFirstSearchHandle : *open_searches.rbegin() + 1;
+  open_searches.insert(value);
+  return reinterpret_cast<HANDLE>(value);
 }
 
 // A FIFO with a name, which a writer may still open. A pipe (standard input
@@ -202,12 +175,13 @@ HANDLE PosixPlatform::FindFirstFileA(const char* file_name, WIN32_FIND_DATAA* fi
     }
   }
   last_error_ = ERROR_SUCCESS;
-  return NewSearchHandle();
+  return NewSearchHandle(open_searches_);
 }
 
 BOOL PosixPlatform::FindClose(HANDLE find_file) {
-  if (open_searches.erase(find_file) == 0) return Fail(ERROR_INVALID_HANDLE);
-  delete static_cast<Search*>(find_file);
+  if (open_searches_.erase(reinterpret_cast<std::intptr_t>(find_file)) == 0) {
+    return Fail(ERROR_INVALID_HANDLE);
+  }
   last_error_ = ERROR_SUCCESS;
   return TRUE;
 }

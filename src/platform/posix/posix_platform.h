@@ -4,6 +4,9 @@
 
 #include "posix_back.h"
 
+#include <cstdint>
+#include <set>
+
 #include "platform/platform.h"
 
 namespace wirenote {
@@ -60,6 +63,8 @@ class PosixPlatform : public Platform {
   // A lead byte written to a UTF-8 terminal whose trail byte is still to come.
   int pending_lead_fd_ = -1;
   unsigned char pending_lead_ = 0;
+  // The searches FindFirstFileA handed out and FindClose has not yet closed.
+  std::set<std::intptr_t> open_searches_;
 };
 
 // Descriptors travel inside HANDLE values.
