@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "messenger/name_service.h"
+#include "messenger_wire/name_service.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace wirenote::messenger;

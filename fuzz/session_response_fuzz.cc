@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "messenger/session_service.h"
-#include "messenger/smb_message.h"
+#include "messenger_wire/session_service.h"
+#include "messenger_wire/smb_message.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace wirenote::messenger;

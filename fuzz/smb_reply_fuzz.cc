@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "messenger/smb_message.h"
+#include "messenger/windows_status.h"
+#include "messenger_wire/smb_message.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace wirenote::messenger;

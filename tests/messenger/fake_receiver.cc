@@ -11,7 +11,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "messenger/session_service.h"
+#include "messenger_wire/session_service.h"
 
 namespace wirenote::messenger::testing {
 namespace {

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "messenger/wire_bytes.h"
+#include "messenger_wire/wire_bytes.h"
 
 namespace wirenote::messenger::testing {
 

@@ -6,9 +6,11 @@
 #include <string>
 
 #include "fake_receiver.h"
-#include "receiver_behaviour.h"
 #include "messenger/messenger_client.h"
+#include "messenger/name_lookup.h"
 #include "messenger/net_message_send.h"
+#include "receiver_behaviour.h"
+#include "wire_builders.h"
 
 namespace wirenote::messenger {
 namespace {
@@ -24,12 +26,6 @@ std::uint16_t Le16(const Bytes& bytes, std::size_t at) {
   return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
 }
 
-// First-level encoded names as they appear on the wire, written out by hand.
-const Bytes kWnrecv03 = Cat({{0x20}, B("FHEOFCEFEDFG" + Repeat("CA", 9) + "AD"), {0x00}});
-const Bytes kTester00 = Cat({{0x20}, B("FEEFFDFEEFFC" + Repeat("CA", 9) + "AA"), {0x00}});
-const Bytes kSmbServer20 = Cat({{0x20}, B("CKFDENECFDEFFCFGEFFC" + Repeat("CA", 5) + "CA"), {0x00}});
-const Bytes kLocalhost03 = Cat({{0x20}, B("EMEPEDEBEMEIEPFDFE" + Repeat("CA", 6) + "AD"), {0x00}});
-
 // The name service's answers, built by hand.
 Bytes NameQueryAnswer(ByteSpan request, std::uint16_t id_change = 0) {
   const std::uint16_t id = static_cast<std::uint16_t>((request[0] << 8 | request[1]) + id_change);
@@ -39,12 +35,7 @@ Bytes NameQueryAnswer(ByteSpan request, std::uint16_t id_change = 0) {
 }
 
 Bytes NodeStatusAnswer(ByteSpan request, std::string_view name, std::uint8_t suffix) {
-  Bytes entry(name.begin(), name.end());
-  entry.resize(15, ' ');
-  entry.push_back(suffix);
-  entry.push_back(0x04);
-  entry.push_back(0x00);
-  Bytes data = Cat({{1}, entry, Bytes(46, 0)});
+  Bytes data = Cat({{1}, NodeStatusName(name, suffix, 0x0400), Bytes(46, 0)});
   return Cat({{request[0], request[1], 0x84, 0x00, 0, 0, 0, 1, 0, 0, 0, 0},
               Bytes(request.begin() + 12, request.begin() + 46),
               {0x00, 0x21, 0x00, 0x01, 0, 0, 0, 0, 0x00, static_cast<std::uint8_t>(data.size())},
@@ -58,7 +49,7 @@ bool IsQueryFor(ByteSpan request, const Bytes& encoded_name, std::uint8_t type) 
 
 // A LAN where WNRECV<03> answers name queries from 127.0.0.1.
 std::vector<Bytes> AnswerForWnrecv(ByteSpan request) {
-  if (IsQueryFor(request, kWnrecv03, 0x20)) return {NameQueryAnswer(request)};
+  if (IsQueryFor(request, Encoded(kWnrecv03), 0x20)) return {NameQueryAnswer(request)};
   return {};
 }
 
@@ -95,14 +86,14 @@ TEST(MessengerClient, SendsTheMessageInBlocksThatMatchWhatTheReceiverExpects) {
   FakeSessionReceiver receiver([&](FakeConnection& c) { Serve(c, behaviour); });
   // 127 single bytes, then a double-byte character that must not be cut,
   // then 200 bytes of double-byte characters and CR LF.
-  const std::string text = std::string(127, 'a') + "\x82\xa0" + Repeat("\x88\x9f", 100) + "\r\n";
+  const std::string text = Concat({std::string(127, 'a'), "\x82\xa0", Repeat("\x88\x9f", 100), "\r\n"});
 
   EXPECT_EQ(SendNetMessage(LoopbackConfig(receiver.port(), names.port()), "wnrecv", text), NERR_Success);
 
   const std::vector<ReceivedFrame>& frames = receiver.Frames();
   ASSERT_GE(frames.size(), 3u);
   EXPECT_EQ(frames[0].type, 0x81);
-  EXPECT_EQ(frames[0].payload, Cat({kWnrecv03, kTester00}));
+  EXPECT_EQ(frames[0].payload, Cat({Encoded(kWnrecv03), Encoded(kTester00)}));
   EXPECT_EQ(SendStartBody(frames),
             Cat({{0x00, 16, 0x00, 0x04}, B("TESTER"), {0x00, 0x04}, B("WNRECV"), {0x00}}));
   EXPECT_EQ(Commands(frames),
@@ -136,7 +127,7 @@ TEST(MessengerClient, SendsTheMessageInBlocksThatMatchWhatTheReceiverExpects) {
   ASSERT_FALSE(queries.empty());
   EXPECT_EQ(queries[0][2], 0x01);
   EXPECT_EQ(queries[0][3], 0x10) << "a broadcast query";
-  EXPECT_TRUE(IsQueryFor(queries[0], kWnrecv03, 0x20));
+  EXPECT_TRUE(IsQueryFor(queries[0], Encoded(kWnrecv03), 0x20));
 }
 
 TEST(MessengerClient, AnswersEveryReceiverFaultWithItsStatus) {
@@ -216,7 +207,7 @@ TEST(MessengerClient, TakesOnlyTheAnswerToItsOwnNameQuery) {
 
 TEST(MessengerClient, AnIpAddressIsCalledByTheMessengerNameItReports) {
   FakeNameService names([](ByteSpan r) {
-    if (IsQueryFor(r, Cat({{0x20}, B("CK" + Repeat("AA", 15)), {0x00}}), 0x21)) {
+    if (IsQueryFor(r, Encoded(kWildcard), 0x21)) {
       return std::vector<Bytes>{NodeStatusAnswer(r, "WNRECV", 0x03)};
     }
     return std::vector<Bytes>{};
@@ -225,7 +216,7 @@ TEST(MessengerClient, AnIpAddressIsCalledByTheMessengerNameItReports) {
   EXPECT_EQ(SendNetMessage(LoopbackConfig(receiver.port(), names.port()), "127.0.0.1", "hi"), NERR_Success);
   const std::vector<ReceivedFrame>& frames = receiver.Frames();
   ASSERT_FALSE(frames.empty());
-  EXPECT_EQ(frames[0].payload, Cat({kWnrecv03, kTester00}));
+  EXPECT_EQ(frames[0].payload, Cat({Encoded(kWnrecv03), Encoded(kTester00)}));
   EXPECT_EQ(SendStartBody(frames), Cat({{0x00, 16, 0x00, 0x04}, B("TESTER"), {0x00, 0x04}, B("WNRECV"), {0x00}}));
   const std::vector<Bytes> requests = names.Requests();
   ASSERT_EQ(requests.size(), 1u);
@@ -246,7 +237,7 @@ TEST(MessengerClient, AnIpAddressWithoutAMessengerNameIsCalledAsAServer) {
     EXPECT_EQ(SendNetMessage(LoopbackConfig(receiver.port(), names.port()), "127.0.0.1", "hi"), row.expected);
     const std::vector<ReceivedFrame>& frames = receiver.Frames();
     ASSERT_FALSE(frames.empty());
-    EXPECT_EQ(frames[0].payload, Cat({kSmbServer20, kTester00}));
+    EXPECT_EQ(frames[0].payload, Cat({Encoded(kSmbServer20), Encoded(kTester00)}));
     EXPECT_EQ(SendStartBody(frames),
               Cat({{0x00, 20, 0x00, 0x04}, B("TESTER"), {0x00, 0x04}, B("*SMBSERVER"), {0x00}}));
   }
@@ -255,7 +246,7 @@ TEST(MessengerClient, AnIpAddressWithoutAMessengerNameIsCalledAsAServer) {
   EXPECT_EQ(SendNetMessage(LoopbackConfig(receiver.port(), testing::UnboundUdpPort()), "127.0.0.1", "hi"),
             NERR_Success);
   ASSERT_FALSE(receiver.Frames().empty());
-  EXPECT_EQ(receiver.Frames()[0].payload, Cat({kSmbServer20, kTester00}));
+  EXPECT_EQ(receiver.Frames()[0].payload, Cat({Encoded(kSmbServer20), Encoded(kTester00)}));
 }
 
 TEST(MessengerClient, ANameNobodyAnswersForGoesToTheSystemResolver) {
@@ -265,7 +256,7 @@ TEST(MessengerClient, ANameNobodyAnswersForGoesToTheSystemResolver) {
   config.use_system_resolver = true;
   EXPECT_EQ(SendNetMessage(config, "localhost", "hi"), NERR_Success);
   ASSERT_FALSE(receiver.Frames().empty());
-  EXPECT_EQ(receiver.Frames()[0].payload, Cat({kLocalhost03, kTester00}));
+  EXPECT_EQ(receiver.Frames()[0].payload, Cat({Encoded(kLocalhost03), Encoded(kTester00)}));
   EXPECT_FALSE(names.Requests().empty());
 }
 
@@ -304,7 +295,7 @@ TEST(MessengerClient, TakesTheLongestNames) {
             NERR_Success);
   ASSERT_FALSE(receiver.Frames().empty());
   EXPECT_EQ(SendStartBody(receiver.Frames()),
-            Cat({{0x00, 25, 0x00, 0x04}, B("TESTER"), {0x00, 0x04}, B(Repeat("\x83\x41", 7) + "X"), {0x00}}));
+            Cat({{0x00, 25, 0x00, 0x04}, B("TESTER"), {0x00, 0x04}, B(Concat({Repeat("\x83\x41", 7), "X"})), {0x00}}));
 }
 
 // The text the receiver got in its SEND_TEXT blocks.

@@ -12,20 +12,10 @@
 
 #include "fake_receiver.h"
 #include "win_types.h"
+#include "wire_builders.h"
 
 namespace wirenote::messenger::testing {
 
-inline Bytes B(std::string_view text) { return Bytes(text.begin(), text.end()); }
-inline Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-inline std::string Repeat(std::string_view text, int times) {
-  std::string all;
-  for (int i = 0; i < times; ++i) all += text;
-  return all;
-}
 constexpr std::size_t kSmbHeader = 32;
 constexpr std::uint8_t kSendStart = 0xD5;
 constexpr std::uint8_t kSendEnd = 0xD6;

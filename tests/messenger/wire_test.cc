@@ -1,38 +1,24 @@
 // The wire formats byte for byte: what the client builds, and what its
-// readers make of answers, well formed or not.
+// readers make of answers, well formed or not. Only the wire layer and
+// GoogleTest: these tests build for any OS.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
-#include "code_page_posix.h"
-#include "messenger/name_service.h"
-#include "messenger/netbios_name.h"
-#include "messenger/session_service.h"
-#include "messenger/smb_message.h"
-#include "messenger/text_blocks.h"
+#include "messenger_wire/name_service.h"
+#include "messenger_wire/netbios_name.h"
+#include "messenger_wire/session_service.h"
+#include "messenger_wire/smb_message.h"
+#include "messenger_wire/text_blocks.h"
+#include "wire_builders.h"
 
 namespace wirenote::messenger {
 namespace {
 
-Bytes B(std::string_view text) { return Bytes(text.begin(), text.end()); }
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-std::string Repeat(std::string_view text, int times) {
-  std::string all;
-  for (int i = 0; i < times; ++i) all += text;
-  return all;
-}
-NetbiosName Name(std::string_view text, std::uint8_t suffix) { return *MakeNetbiosName(text, suffix); }
+using namespace testing;
 
-// First-level encodings written out by hand.
-const std::string kWnrecv03 = "FHEOFCEFEDFG" + Repeat("CA", 9) + "AD";
-const std::string kWnrecv00 = "FHEOFCEFEDFG" + Repeat("CA", 9) + "AA";
-const std::string kTester00 = "FEEFFDFEEFFC" + Repeat("CA", 9) + "AA";
-const std::string kWildcard = "CK" + Repeat("AA", 15);
-Bytes Encoded(const std::string& label) { return Cat({{0x20}, B(label), {0x00}}); }
+NetbiosName Name(std::string_view text, std::uint8_t suffix) { return *MakeNetbiosName(text, suffix); }
 
 TEST(NetbiosName, EncodesPaddedUpperCasedNamesWithTheirSuffix) {
   struct Case {
@@ -163,15 +149,6 @@ TEST(NameService, RefusesMalformedNameQueryResponses) {
   for (const Bytes& packet : cases) EXPECT_FALSE(ParseNameQueryResponse(packet));
 }
 
-Bytes NodeStatusEntry(std::string_view name, std::uint8_t suffix, std::uint16_t flags) {
-  Bytes entry(name.begin(), name.end());
-  entry.resize(15, ' ');
-  entry.push_back(suffix);
-  entry.push_back(static_cast<std::uint8_t>(flags >> 8));
-  entry.push_back(static_cast<std::uint8_t>(flags));
-  return entry;
-}
-
 Bytes NodeStatusData(std::initializer_list<Bytes> entries, std::size_t statistics = 46) {
   Bytes data = {static_cast<std::uint8_t>(entries.size())};
   for (const Bytes& entry : entries) data.insert(data.end(), entry.begin(), entry.end());
@@ -180,10 +157,10 @@ Bytes NodeStatusData(std::initializer_list<Bytes> entries, std::size_t statistic
 }
 
 TEST(NameService, ReadsNodeStatusAndPicksTheUniqueMessengerName) {
-  const Bytes data = NodeStatusData({NodeStatusEntry("WNGROUP", 0x03, 0x8400),
-                                     NodeStatusEntry("WNRECV", 0x00, 0x0400),
-                                     NodeStatusEntry("WNRECV", 0x03, 0x0400),
-                                     NodeStatusEntry("WNRECV", 0x20, 0x0400)});
+  const Bytes data = NodeStatusData({NodeStatusName("WNGROUP", 0x03, 0x8400),
+                                     NodeStatusName("WNRECV", 0x00, 0x0400),
+                                     NodeStatusName("WNRECV", 0x03, 0x0400),
+                                     NodeStatusName("WNRECV", 0x20, 0x0400)});
   const auto response = ParseNodeStatusResponse(NameResponse(0x0102, Encoded(kWildcard), data, 0x8400, 0x0021));
   ASSERT_TRUE(response);
   EXPECT_EQ(response->transaction_id, 0x0102);
@@ -194,13 +171,13 @@ TEST(NameService, ReadsNodeStatusAndPicksTheUniqueMessengerName) {
   EXPECT_EQ(*messenger, Name("WNRECV", kSuffixMessenger));
 
   const auto without = ParseNodeStatusResponse(NameResponse(
-      1, Encoded(kWildcard), NodeStatusData({NodeStatusEntry("WNGROUP", 0x03, 0x8400)}), 0x8400, 0x0021));
+      1, Encoded(kWildcard), NodeStatusData({NodeStatusName("WNGROUP", 0x03, 0x8400)}), 0x8400, 0x0021));
   ASSERT_TRUE(without);
   EXPECT_FALSE(MessengerNameIn(*without));
 }
 
 TEST(NameService, RefusesMalformedNodeStatus) {
-  const Bytes data = NodeStatusData({NodeStatusEntry("WNRECV", 0x03, 0x0400)});
+  const Bytes data = NodeStatusData({NodeStatusName("WNRECV", 0x03, 0x0400)});
   const Bytes valid = NameResponse(1, Encoded(kWildcard), data, 0x8400, 0x0021);
   ASSERT_TRUE(ParseNodeStatusResponse(valid));
   for (std::size_t size = 0; size < valid.size(); ++size) {
@@ -282,13 +259,6 @@ TEST(SessionService, ReadsSessionResponses) {
   }
 }
 
-Bytes SmbHeader(std::uint8_t command, std::uint16_t pid, std::uint16_t mid) {
-  return {0xFF, 'S', 'M', 'B', command, 0, 0, 0, 0, 0x00, 0, 0, 0, 0,
-          0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF,
-          static_cast<std::uint8_t>(pid), static_cast<std::uint8_t>(pid >> 8), 0, 0,
-          static_cast<std::uint8_t>(mid), static_cast<std::uint8_t>(mid >> 8)};
-}
-
 TEST(SmbMessage, BuildsTheMessageCommandsByteForByte) {
   const SmbIds ids{0x1234, 0x0001};
   EXPECT_EQ(BuildSendStart(ids, "TESTER", "WNRECV"),
@@ -298,19 +268,6 @@ TEST(SmbMessage, BuildsTheMessageCommandsByteForByte) {
             Cat({SmbHeader(0xD7, 0x1234, 2), {0x01, 0x0B, 0x0A, 8, 0x00, 0x01, 5, 0x00}, B("hello")}));
   EXPECT_EQ(BuildSendEnd({0x1234, 0x0103}, 0),
             Cat({SmbHeader(0xD6, 0x1234, 0x0103), {0x01, 0x00, 0x00, 0x00, 0x00}}));
-}
-
-Bytes Reply(std::uint8_t command, std::uint16_t mid, std::uint32_t status, std::uint16_t flags2,
-            const Bytes& words_and_bytes) {
-  Bytes reply = SmbHeader(command, 0x1234, mid);
-  reply[5] = static_cast<std::uint8_t>(status);
-  reply[6] = static_cast<std::uint8_t>(status >> 8);
-  reply[7] = static_cast<std::uint8_t>(status >> 16);
-  reply[8] = static_cast<std::uint8_t>(status >> 24);
-  reply[9] = 0x80;
-  reply[10] = static_cast<std::uint8_t>(flags2);
-  reply[11] = static_cast<std::uint8_t>(flags2 >> 8);
-  return Cat({reply, words_and_bytes});
 }
 
 TEST(SmbMessage, ReadsReplies) {
@@ -349,34 +306,30 @@ TEST(SmbMessage, RefusesWhatIsNoWellFormedReply) {
   for (const Bytes& bytes : cases) EXPECT_FALSE(ParseSmbReply(bytes));
 }
 
-TEST(SmbMessage, MapsReplyStatusesToWindowsCodes) {
+TEST(SmbMessage, ReadsBothFormsOfTheStatus) {
   struct Case {
     std::uint32_t status;
     std::uint16_t flags2;
-    NET_API_STATUS expected;
+    bool nt_status;
+    std::uint8_t error_class;
+    std::uint16_t code;
   };
   const Case cases[] = {
-      {0, 0, NERR_Success},
-      {0, 0x4000, NERR_Success},
-      {0x00470001, 0, ERROR_NOT_SUPPORTED},       // ERRDOS 71
-      {0x00310002, 0, ERROR_NOT_SUPPORTED},       // ERRSRV 0x31
-      {0x00050001, 0, ERROR_ACCESS_DENIED},       // ERRDOS 5
-      {0x00040002, 0, ERROR_ACCESS_DENIED},       // ERRSRV 4
-      {0x00570001, 0, ERROR_INVALID_PARAMETER},   // ERRDOS 87
-      {0x00570001, 0x4000, ERROR_GEN_FAILURE},    // the same bytes as a 32-bit status
-      {0xC00000D0, 0x4000, ERROR_NOT_SUPPORTED},
-      {0xC00000BB, 0x4000, ERROR_NOT_SUPPORTED},
-      {0xC0000022, 0x4000, ERROR_ACCESS_DENIED},
-      {0xC000000D, 0x4000, ERROR_INVALID_PARAMETER},
-      {0xC0000001, 0x4000, ERROR_GEN_FAILURE},
-      {0x00020001, 0, ERROR_GEN_FAILURE},         // ERRDOS 2
-      {0x00310001, 0, ERROR_GEN_FAILURE},         // 0x31 is ERRSRV's code only
-      {0x00050003, 0, ERROR_GEN_FAILURE},         // ERRHRD 5
+      {0, 0, false, 0x00, 0},
+      {0x00470001, 0, false, 0x01, 71},       // ERRDOS 71
+      {0x00310002, 0, false, 0x02, 0x31},     // ERRSRV 0x31
+      {0x00050003, 0x0001, false, 0x03, 5},   // ERRHRD 5; other flags2 bits say nothing
+      {0xC0000022, 0x4000, true, 0x22, 0xC000},
+      {0xC0000022, 0xC001, true, 0x22, 0xC000},
   };
   for (const Case& c : cases) {
     const auto reply = ParseSmbReply(Reply(0xD5, 1, c.status, c.flags2, {0x00, 0x00, 0x00}));
     ASSERT_TRUE(reply);
-    EXPECT_EQ(WindowsStatusOf(*reply), c.expected) << std::hex << c.status;
+    EXPECT_EQ(reply->status, c.status);
+    EXPECT_EQ(HasNtStatus(*reply), c.nt_status) << std::hex << c.status;
+    const DosError error = DosErrorOf(reply->status);
+    EXPECT_EQ(error.error_class, c.error_class) << std::hex << c.status;
+    EXPECT_EQ(error.code, c.code) << std::hex << c.status;
   }
 }
 
@@ -400,28 +353,15 @@ TEST(TextBlocks, CutsAtMost128BytesAndNeverInsideACharacter) {
       {"abc", {3}},
       {std::string(128, 'a'), {128}},
       {std::string(129, 'a'), {128, 1}},
-      {a127 + dbcs, {127, 2}},
-      {"a" + a127 + dbcs, {128, 2}},
-      {std::string(126, 'a') + dbcs, {128}},
+      {Concat({a127, dbcs}), {127, 2}},
+      {Concat({"a", a127, dbcs}), {128, 2}},
+      {Concat({std::string(126, 'a'), dbcs}), {128}},
       {Repeat(dbcs, 64), {128}},
       {Repeat(dbcs, 65), {128, 2}},
-      {"a" + Repeat(dbcs, 64), {127, 2}},
-      {a127 + "\x82", {128}},  // a lead byte at the very end has nothing to keep with
+      {Concat({"a", Repeat(dbcs, 64)}), {127, 2}},
+      {Concat({a127, "\x82"}), {128}},  // a lead byte at the very end has nothing to keep with
   };
   for (const Case& c : cases) EXPECT_EQ(BlockSizes(c.text), c.sizes) << c.text.size();
-}
-
-TEST(TextBlocks, JoinBackToTheTextWithNoDoubleByteCharacterCut) {
-  std::string text;
-  for (int i = 0; i < 400; ++i) text += (i % 3 == 0) ? "x" : "\x88\x9f";  // U+4E9C
-  text += "\r\n";
-  std::string joined;
-  for (const std::string_view block : SplitTextIntoBlocks(text, kMaxTextBlockBytes)) {
-    EXPECT_LE(block.size(), kMaxTextBlockBytes);
-    EXPECT_FALSE(EndsInLeadByte(block));
-    joined += block;
-  }
-  EXPECT_EQ(joined, text);
 }
 
 }  // namespace

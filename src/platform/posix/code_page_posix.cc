@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/cp932.h"
 #include "posix_platform.h"
 
 namespace wirenote {
@@ -17,10 +18,6 @@ constexpr char16_t kCp932Replacement = u'\u30FB';
 constexpr char16_t kUnicodeReplacement = u'\uFFFD';
 constexpr UINT kCodePage932 = 932;
 constexpr UINT kCodePageUtf8 = 65001;
-
-bool IsCp932LeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
 
 std::string Upper(std::string_view name) {
   std::string upper(name);

@@ -3,6 +3,8 @@
 // NetMessageBufferSend, which calls it with the defaults.
 #pragma once
 
+#include "posix_back.h"
+
 #include "messenger/messenger_client.h"
 #include "win_types.h"
 

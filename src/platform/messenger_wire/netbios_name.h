@@ -4,12 +4,13 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "messenger/wire_bytes.h"
+#include "messenger_wire/wire_bytes.h"
 
 namespace wirenote::messenger {
 
@@ -25,9 +26,6 @@ inline constexpr std::uint8_t kSuffixFileServer = 0x20;
 
 using NetbiosName = std::array<std::uint8_t, kNetbiosNameBytes>;
 using EncodedName = std::array<std::uint8_t, kEncodedNameBytes>;
-
-// Whether `byte` starts a double-byte character of code page 932.
-bool IsCp932LeadByte(std::uint8_t byte);
 
 // `text` with its ASCII letters upper-cased; both bytes of every double-byte
 // character are left as they are, since a trail byte can look like a letter.

@@ -1,4 +1,6 @@
-#include "messenger/smb_message.h"
+#include "messenger_wire/smb_message.h"
+
+#include <algorithm>
 
 namespace wirenote::messenger {
 namespace {
@@ -83,40 +85,6 @@ std::optional<SmbReply> ParseSmbReply(ByteSpan message) {
   if (!reader.U16Le(&byte_count) || !reader.Take(byte_count, &data)) return std::nullopt;
   reply.data.assign(data.begin(), data.end());
   return reply;
-}
-
-NET_API_STATUS WindowsStatusOf(const SmbReply& reply) {
-  if (reply.status == 0) return NERR_Success;
-  if ((reply.flags2 & kFlags2NtStatus) != 0) {
-    switch (reply.status) {
-      case kStatusRequestNotAccepted:
-      case kStatusNotSupported:
-        return ERROR_NOT_SUPPORTED;
-      case kStatusAccessDenied:
-        return ERROR_ACCESS_DENIED;
-      case kStatusInvalidParameter:
-        return ERROR_INVALID_PARAMETER;
-      default:
-        return ERROR_GEN_FAILURE;
-    }
-  }
-  const auto error_class = static_cast<std::uint8_t>(reply.status);
-  const auto code = static_cast<std::uint16_t>(reply.status >> 16);
-  if (error_class == kClassErrDos) {
-    switch (code) {
-      case kErrDosRequestNotAccepted: return ERROR_NOT_SUPPORTED;
-      case kErrDosAccessDenied: return ERROR_ACCESS_DENIED;
-      case kErrDosInvalidParameter: return ERROR_INVALID_PARAMETER;
-      default: break;
-    }
-  } else if (error_class == kClassErrSrv) {
-    switch (code) {
-      case kErrSrvMessagesOff: return ERROR_NOT_SUPPORTED;
-      case kErrSrvAccessDenied: return ERROR_ACCESS_DENIED;
-      default: break;
-    }
-  }
-  return ERROR_GEN_FAILURE;
 }
 
 }  // namespace wirenote::messenger

@@ -2,13 +2,13 @@
 // reading of their replies. All SMB fields are little-endian.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
 
-#include "messenger/wire_bytes.h"
-#include "win_types.h"
+#include "messenger_wire/wire_bytes.h"
 
 namespace wirenote::messenger {
 
@@ -73,8 +73,17 @@ struct SmbReply {
 // counts run past its end.
 std::optional<SmbReply> ParseSmbReply(ByteSpan message);
 
-// The status of a reply as a Windows error number: 0 for success, the
-// codes the service reports for a refusal, ERROR_GEN_FAILURE for the rest.
-NET_API_STATUS WindowsStatusOf(const SmbReply& reply);
+// Whether the reply's status is a 32-bit status rather than the DOS form.
+inline bool HasNtStatus(const SmbReply& reply) { return (reply.flags2 & kFlags2NtStatus) != 0; }
+
+// A status of the DOS form: the error class in its first byte, the error
+// code in its last two (the byte between is reserved).
+struct DosError {
+  std::uint8_t error_class = kClassSuccess;
+  std::uint16_t code = 0;
+};
+inline DosError DosErrorOf(std::uint32_t status) {
+  return {static_cast<std::uint8_t>(status), static_cast<std::uint16_t>(status >> 16)};
+}
 
 }  // namespace wirenote::messenger

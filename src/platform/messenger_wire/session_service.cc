@@ -1,4 +1,4 @@
-#include "messenger/session_service.h"
+#include "messenger_wire/session_service.h"
 
 namespace wirenote::messenger {
 namespace {

@@ -1,6 +1,7 @@
 // Cutting message text into SEND_TEXT blocks.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 #include <vector>
 

@@ -4,12 +4,13 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "messenger/netbios_name.h"
-#include "messenger/wire_bytes.h"
+#include "messenger_wire/netbios_name.h"
+#include "messenger_wire/wire_bytes.h"
 
 namespace wirenote::messenger {
 

@@ -1,4 +1,6 @@
-#include "messenger/name_service.h"
+#include "messenger_wire/name_service.h"
+
+#include <algorithm>
 
 namespace wirenote::messenger {
 namespace {

@@ -3,10 +3,11 @@
 // and the bytes it announces.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
-#include "messenger/netbios_name.h"
-#include "messenger/wire_bytes.h"
+#include "messenger_wire/netbios_name.h"
+#include "messenger_wire/wire_bytes.h"
 
 namespace wirenote::messenger {
 

@@ -1,8 +1,8 @@
-#include "messenger/text_blocks.h"
+#include "messenger_wire/text_blocks.h"
 
 #include <cstdint>
 
-#include "messenger/netbios_name.h"
+#include "platform/cp932.h"
 
 namespace wirenote::messenger {
 

@@ -1,4 +1,8 @@
-#include "messenger/netbios_name.h"
+#include "messenger_wire/netbios_name.h"
+
+#include <cstddef>
+
+#include "platform/cp932.h"
 
 namespace wirenote::messenger {
 namespace {
@@ -7,10 +11,6 @@ constexpr std::uint8_t kPadding = 0x20;
 constexpr std::uint8_t kNibbleBase = 'A';
 
 }  // namespace
-
-bool IsCp932LeadByte(std::uint8_t byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
 
 std::string UpperCaseOem(std::string_view text) {
   std::string upper(text);

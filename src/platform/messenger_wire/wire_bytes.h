@@ -1,5 +1,14 @@
-// Bounds-checked reading and plain appending of wire fields. Every read says
-// whether the bytes were there, so a parser can never step past its input.
+// The messenger's wire formats: pure protocol. This folder only builds and
+// reads bytes (NetBIOS names, the name service, the session service, the SMB
+// message commands, the cutting of text into blocks); it opens no socket,
+// knows no operating system and no Windows type, and says nothing of what an
+// outcome means to the sender. It builds for any OS with any C++20 compiler.
+// Everything that touches the network, and the mapping of outcomes to
+// Windows status codes, is the POSIX client's, in platform/posix/messenger.
+//
+// This file: bounds-checked reading and plain appending of wire fields.
+// Every read says whether the bytes were there, so a parser can never step
+// past its input.
 #pragma once
 
 #include <cstddef>
