@@ -338,6 +338,13 @@ int main(int argc, char** argv) {
     Row("", kMemoryGoal, ours.delivered, theirs.delivered, RssKib, "KiB", 0);
   }
 
+  std::printf(
+      "\n  by address: `wirenote %s FILE` vs `smbclient -M %s -I %s`: neither asks the LAN where\n"
+      "    the name is (wirenote still sends one node status query, for the name to call).\n"
+      "  by name: `wirenote %s FILE` vs `smbclient -R bcast -M %s`, smbclient's name cache off:\n"
+      "    both broadcast a name query on every run.\n",
+      address.c_str(), name.c_str(), address.c_str(), name.c_str(), name.c_str());
+
   int failures = 0;
   std::printf("\n  runs that delivered (exit 0, wirenote's sent text, exactly the message in the "
               "receiver's inbox), median CPU user / sys:\n");
@@ -355,6 +362,8 @@ int main(int argc, char** argv) {
     for (const std::string& fault : path.failures) std::printf("      failed: %s\n", fault.c_str());
     failures += path.failure_count;
   }
+  std::printf("  (the kernel splits user from sys by timer ticks, which runs this short seldom\n"
+              "  get: the split is rough, their sum is exact)\n");
   if (failures > 0) {
     std::printf("  %d runs failed: the medians above leave them out\n", failures);
     return 1;
