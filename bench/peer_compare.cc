@@ -325,7 +325,7 @@ int main(int argc, char** argv) {
   }
 
   std::printf("| %-38s | %-12s | %11s | %12s | %7s | %8s | %-6s |\n", "message, recipient given",
-              "measure", "wirenote", "smbclient -M", "ratio", "goal", "goal");
+              "measure", "wirenote", "smbclient -M", "ratio", "goal", "met");
   std::printf("|%s|%s|%s|%s|%s|%s|%s|\n", std::string(40, '-').c_str(),
               std::string(14, '-').c_str(), std::string(13, '-').c_str(),
               std::string(14, '-').c_str(), std::string(9, '-').c_str(),
