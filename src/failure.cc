@@ -21,7 +21,11 @@ std::string OpenErrorMessage(std::string_view file_name) {
 const void* CallerAddress() { return __builtin_return_address(0); }
 
 EFOpenError::EFOpenError(std::string_view file_name, const void* address)
-    : Failure("EFOpenError", OpenErrorMessage(file_name), address) {}
+    : Failure("EFOpenError", OpenErrorMessage(file_name), address), file_name_(file_name) {}
+
+std::string EFOpenError::MessageNaming(std::string_view shown_name) const {
+  return OpenErrorMessage(shown_name);
+}
 
 EOutOfMemory::EOutOfMemory(const void* address)
     : Failure("EOutOfMemory", std::string(kOutOfMemory), address) {}

@@ -20,9 +20,15 @@ class Failure {
   virtual ~Failure() = default;
 
   std::string_view class_name() const { return class_name_; }
-  // Code page 932 bytes.
+  // Code page 932 bytes, except a file name within it (file_name()).
   const std::string& message() const { return message_; }
   const void* address() const { return address_; }
+
+  // The file name the message holds, in the user's code page as given;
+  // empty when it holds none.
+  virtual std::string_view file_name() const { return {}; }
+  // The message with `shown_name` in the file name's place.
+  virtual std::string MessageNaming(std::string_view /*shown_name*/) const { return message_; }
 
  private:
   std::string_view class_name_;
@@ -34,6 +40,11 @@ class Failure {
 class EFOpenError : public Failure {
  public:
   explicit EFOpenError(std::string_view file_name, const void* address = CallerAddress());
+  std::string_view file_name() const override { return file_name_; }
+  std::string MessageNaming(std::string_view shown_name) const override;
+
+ private:
+  std::string file_name_;
 };
 
 // Memory is exhausted.

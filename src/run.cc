@@ -2,9 +2,11 @@
 
 #include <new>
 #include <optional>
+#include <string>
 
 #include "console/catalogue.h"
 #include "console/console.h"
+#include "console/console_text.h"
 #include "delivery/delivery.h"
 #include "failure.h"
 #include "failure_report.h"
@@ -36,9 +38,22 @@ void RunBranch(Platform& platform, Console& console, const std::vector<std::stri
   }
 }
 
-void WriteToStandardError(Platform& platform, std::string_view report) {
+// The report as it is to read on a handle of `file_type`. A console shows
+// code page 932, so a file name in the message, which is in the user's code
+// page, is converted for it; a file or a pipe takes the bytes as they are.
+std::string ReportFor(Platform& platform, const Failure& failure, const ProgramImage& image,
+                      DWORD file_type) {
+  const std::string message = file_type == FILE_TYPE_CHAR && !failure.file_name().empty()
+                                  ? failure.MessageNaming(ConsoleFormOf(platform, failure.file_name()))
+                                  : failure.message();
+  return FormatFailureReport(failure.class_name(), image.file_name(),
+                             image.offset_of(failure.address()), message);
+}
+
+void WriteToStandardError(Platform& platform, const Failure& failure, const ProgramImage& image) {
   const HANDLE error = platform.GetStdHandle(STD_ERROR_HANDLE);
   if (error == INVALID_HANDLE_VALUE) return;
+  const std::string report = ReportFor(platform, failure, image, platform.GetFileType(error));
   DWORD written = 0;
   platform.WriteFile(error, report.data(), static_cast<DWORD>(report.size()), &written);
 }
@@ -61,30 +76,23 @@ bool IsHelpSwitch(std::string_view argument) {
 int RunProgram(Platform& platform, const std::vector<std::string>& arguments,
                const ProgramImage& image) {
   Console console(platform);
-  std::optional<std::string> report;
-  bool to_standard_error = false;
   try {
     try {
       RunBranch(platform, console, arguments);
+      // The text may still wait in the buffer: the run has succeeded only
+      // once it is written.
+      console.Finish();
+      return 0;
     } catch (const std::bad_alloc&) {
       throw EOutOfMemory();
     }
   } catch (const EInOutError& failure) {
     // Standard output is what failed: the report could not reach it.
-    to_standard_error = true;
-    report = FormatFailureReport(failure.class_name(), image.file_name(),
-                                 image.offset_of(failure.address()), failure.message());
+    WriteToStandardError(platform, failure, image);
   } catch (const Failure& failure) {
-    report = FormatFailureReport(failure.class_name(), image.file_name(),
-                                 image.offset_of(failure.address()), failure.message());
-  }
-
-  if (!report) {
-    console.Close();
-    return 0;
-  }
-  if (to_standard_error || !console.WriteReport(*report)) {
-    WriteToStandardError(platform, *report);
+    if (!console.WriteReport(ReportFor(platform, failure, image, console.OutputType()))) {
+      WriteToStandardError(platform, failure, image);
+    }
   }
   console.Close();
   return 1;

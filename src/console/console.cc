@@ -51,10 +51,20 @@ bool Console::WriteReport(std::string_view report) {
   return Close();
 }
 
+void Console::Finish() {
+  if (state_ != State::kOpen) return;
+  state_ = State::kClosed;
+  if (const DWORD error = Flush()) throw EInOutError(error);
+}
+
 bool Console::Close() {
   if (state_ != State::kOpen) return true;
   state_ = State::kClosed;
   return Flush() == 0;
+}
+
+DWORD Console::OutputType() {
+  return Open() == 0 ? file_type_ : FILE_TYPE_UNKNOWN;
 }
 
 }  // namespace wirenote

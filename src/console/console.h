@@ -1,6 +1,7 @@
 // Standard output as the program sees it: opened at the first write, one
 // 128-byte buffer, flushed at once only to a character device, and the rest
-// written when it is closed at the end of the run.
+// written when it is closed at the end of the run. A write that fails then is
+// as much a failure as one during the run.
 #pragma once
 
 #include <array>
@@ -28,9 +29,19 @@ class Console {
   // standard output could not take it, now or when it is closed.
   bool WriteReport(std::string_view report);
 
-  // Writes out what the buffer still holds. Returns false when that failed;
-  // the run itself does not report it.
+  // The end of a run that wrote its text: writes out what the buffer still
+  // holds and closes standard output. Raises EInOutError with the system's
+  // error code when standard output cannot take those bytes: a text lost
+  // there is lost as surely as one lost during the run.
+  void Finish();
+
+  // Writes out what the buffer still holds and closes standard output, for a
+  // run whose failure is reported already. Returns false when that failed.
   bool Close();
+
+  // The type of standard output (FILE_TYPE_CHAR for a console), opening it
+  // if need be; FILE_TYPE_UNKNOWN when there is none to write to.
+  DWORD OutputType();
 
  private:
   enum class State { kUnopened, kOpen, kUnavailable, kClosed };

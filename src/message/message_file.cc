@@ -48,15 +48,6 @@ bool ReadLeadingBytes(Platform& platform, HANDLE file, std::array<char, MaxMessa
   return true;
 }
 
-std::string CleanFileName(std::string_view argument) {
-  std::string name;
-  name.reserve(argument.size());
-  for (const char byte : argument) {
-    if (byte != '"') name.push_back(byte);
-  }
-  return name;
-}
-
 }  // namespace
 
 // Lines end at CR LF, a lone CR or a lone LF; each is written back followed
@@ -98,7 +89,10 @@ bool MessageFileExists(Platform& platform, const std::string& file_name) {
 
 std::optional<std::string> ReadMessageFile(Platform& platform, Console& console,
                                            std::string_view argument) {
-  const std::string file_name = CleanFileName(argument);
+  // The argument is the name, byte for byte. On Windows the command-line
+  // convention leaves no double quote in an argument; on POSIX a quote is an
+  // ordinary byte of a file name, and dropping it would name another file.
+  const std::string file_name(argument);
   if (!MessageFileExists(platform, file_name)) {
     console.WriteStatus(MsgFileNotFound);
     return std::nullopt;

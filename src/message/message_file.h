@@ -1,4 +1,4 @@
-// The message file: its name cleaned, its existence tested, its lines rebuilt
+// The message file: its existence tested, its lines rebuilt
 // with CR LF and the text cut to MaxMessageBytes.
 #pragma once
 

@@ -37,6 +37,9 @@ class Platform {
   // Code pages.
   virtual int MultiByteToWideChar(UINT code_page, DWORD flags, const char* multi_byte,
                                   int multi_byte_bytes, WCHAR* wide, int wide_units) = 0;
+  virtual int WideCharToMultiByte(UINT code_page, DWORD flags, const WCHAR* wide, int wide_units,
+                                  char* multi_byte, int multi_byte_bytes, const char* default_char,
+                                  BOOL* used_default_char) = 0;
 
   // Messenger service.
   virtual NET_API_STATUS NetMessageBufferSend(const WCHAR* server_name, const WCHAR* message_name,

@@ -191,6 +191,53 @@ TEST(MessageE2eTest, StandardInputIsReadAsDevStdin) {
   ExpectFileRead(RunWirenote({kRecipient, "/dev/stdin"}));
 }
 
+// A double quote is an ordinary byte of a file name here: the file named is
+// the one read, whatever its neighbour without the quote holds. A FIFO that
+// no one writes to stands for a file that cannot be opened.
+TEST(MessageE2eTest, TheFileNamedWithADoubleQuoteIsTheFileRead) {
+  enum class Kind { kNone, kFile, kUnopenable };
+  enum Outcome { kRead, kNotFound, kOpenError };
+  const struct {
+    const char* what;
+    Kind quoted;  // q"x.txt
+    Kind plain;   // qx.txt
+    Outcome outcome;
+  } cases[] = {
+      {"only the quoted name exists", Kind::kFile, Kind::kNone, kRead},
+      {"only the name without the quote exists", Kind::kNone, Kind::kFile, kNotFound},
+      {"the quoted one cannot be opened, its neighbour could", Kind::kUnopenable, Kind::kFile,
+       kOpenError},
+      {"the quoted one is read, its neighbour could not be", Kind::kFile, Kind::kUnopenable, kRead},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    for (const auto& [name, kind] : {std::pair<std::string, Kind>{"q\"x.txt", c.quoted},
+                                     std::pair<std::string, Kind>{"qx.txt", c.plain}}) {
+      if (kind == Kind::kFile) dir.WriteFile(name, name + "\n");
+      if (kind == Kind::kUnopenable) {
+        ASSERT_EQ(mkfifo((dir.path() + "/" + name).c_str(), 0600), 0);
+      }
+    }
+    RunOptions options;
+    options.working_directory = dir.path();
+    const RunResult result = RunWirenote({kRecipient, "q\"x.txt"}, options);
+    switch (c.outcome) {
+      case kRead:
+        ExpectFileRead(result);
+        break;
+      case kNotFound:
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_EQ(result.standard_output, MsgFileNotFound);
+        break;
+      case kOpenError:
+        ExpectOpenError(result, "q\"x.txt");
+        break;
+    }
+    EXPECT_EQ(result.standard_error, "");
+  }
+}
+
 TEST(MessageE2eTest, AnyExistingFileIsRead) {
   TempDir dir;
   const std::string old = dir.WriteFile("dated 1970.txt", "old\n");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -174,9 +175,11 @@ TEST_F(MessageFileTest, StopsReadingAtTheFirstZeroByte) {
   EXPECT_EQ(platform.bytes_read, 3u);
 }
 
-TEST_F(MessageFileTest, OpensTheCleanedNameForReadingWithoutSharing) {
+TEST_F(MessageFileTest, OpensTheNamedFileForReadingWithoutSharing) {
+  // A name with a space, as the command-line convention hands it over: the
+  // quotes around it already gone.
   platform.files["a b.txt"].contents = "hello";
-  const std::optional<std::string> text = Read("\"a b.txt\"");
+  const std::optional<std::string> text = Read("a b.txt");
   ASSERT_TRUE(text.has_value());
   EXPECT_EQ(*text, "hello\r\n");
   EXPECT_EQ(platform.last_desired_access, GENERIC_READ);
@@ -185,6 +188,34 @@ TEST_F(MessageFileTest, OpensTheCleanedNameForReadingWithoutSharing) {
   const std::vector<std::string> expected{"FindFirstFileA", "FindClose", "CreateFileA", "ReadFile",
                                           "ReadFile", "CloseHandle"};
   EXPECT_EQ(platform.calls, expected);
+}
+
+// On POSIX a file name may hold a double quote; the name given is the file
+// read, never the name with its quotes taken out.
+TEST(MessageFileNameTest, ADoubleQuoteIsAByteOfTheName) {
+  const struct {
+    const char* what;
+    std::vector<std::string> files;  // each holds its own name
+    std::string argument;
+    std::optional<std::string> text;  // none: MsgFileNotFound
+  } cases[] = {
+      {"both exist: the one named", {"q\"x.txt", "qx.txt"}, "q\"x.txt", "q\"x.txt\r\n"},
+      {"both exist: the other one named", {"q\"x.txt", "qx.txt"}, "qx.txt", "qx.txt\r\n"},
+      {"only the quoted one", {"q\"x.txt"}, "q\"x.txt", "q\"x.txt\r\n"},
+      {"only the one without the quote", {"qx.txt"}, "q\"x.txt", std::nullopt},
+      {"quotes around a name that has none", {"qx.txt"}, "\"qx.txt\"", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakePlatform platform;
+    for (const std::string& name : c.files) platform.files[name].contents = name;
+    Console console(platform);
+    EXPECT_EQ(ReadMessageFile(platform, console, c.argument), c.text);
+    console.Close();
+    EXPECT_EQ(platform.StandardOutput(), c.text ? std::string() : std::string(MsgFileNotFound));
+    EXPECT_EQ(std::count(platform.calls.begin(), platform.calls.end(), "CreateFileA"),
+              c.text ? 1 : 0);
+  }
 }
 
 TEST_F(MessageFileTest, AttributesOtherThanDirectoryMakeNoDifference) {
@@ -215,7 +246,7 @@ TEST_F(MessageFileTest, WritesFileNotFoundAndOpensNothingWhenNoFileIsThere) {
       {"missing", "other.txt"},
       {"directory", "folder"},
       {"pattern whose first match is a directory", "msg-*"},
-      {"nothing left once the quotes are gone", "\"\""},
+      {"two double quotes name a file of that name, not the empty name", "\"\""},
       {"a zero byte would shorten the name", std::string("msg.txt\0.doc", 12)},
   };
   for (const NotFoundCase& c : cases) {
@@ -254,15 +285,16 @@ struct OpenErrorCase {
   std::string name_in_message;
 };
 
-TEST_F(MessageFileTest, RaisesEFOpenErrorWithTheCleanedNameWhenTheOpenFails) {
+TEST_F(MessageFileTest, RaisesEFOpenErrorWithTheNameWhenTheOpenFails) {
   platform.files["locked.txt"] = FileWith("x", FILE_ATTRIBUTE_NORMAL, ERROR_SHARING_VIOLATION);
   platform.files["denied.txt"] = FileWith("x", FILE_ATTRIBUTE_NORMAL, ERROR_ACCESS_DENIED);
+  platform.files["\"denied\".txt"] = FileWith("x", FILE_ATTRIBUTE_NORMAL, ERROR_ACCESS_DENIED);
   platform.files["msg1.txt"].contents = "one";
   platform.files["msg2.txt"].contents = "two";
   const std::vector<OpenErrorCase> cases = {
       {"held by another process", "locked.txt", "locked.txt"},
       {"access denied", "denied.txt", "denied.txt"},
-      {"quotes removed before the name is used", "\"denied\".txt", "denied.txt"},
+      {"double quotes are bytes of the name", "\"denied\".txt", "\"denied\".txt"},
       // The search matches msg1.txt, but the open takes the pattern literally.
       {"pattern whose first match is a file", "msg*.txt", "msg*.txt"},
   };

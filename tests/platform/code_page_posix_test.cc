@@ -75,6 +75,41 @@ TEST(MultiByteToWideCharTest, NeverWritesPastTheCapacity) {
   EXPECT_EQ(std::u16string(wide, 3), u"ab\x1111");
 }
 
+TEST(WideCharToMultiByteTest, ToCodePage932AsWindowsConvertsIt) {
+  LocaleScope utf8("C.UTF-8");
+  PosixPlatform platform;
+  const std::u16string units = u"\u3042a\uff71\u00fc";
+  const int units_given = static_cast<int>(units.size());
+  BOOL used_default = FALSE;
+  EXPECT_EQ(platform.WideCharToMultiByte(932, 0, units.data(), units_given, nullptr, 0, nullptr,
+                                         &used_default),
+            5);
+  EXPECT_EQ(used_default, TRUE);
+  char bytes[6] = {'#', '#', '#', '#', '#', '#'};
+  EXPECT_EQ(platform.WideCharToMultiByte(932, 0, units.data(), units_given, bytes, 5, nullptr,
+                                         nullptr),
+            5);
+  EXPECT_EQ(std::string(bytes, 6), "\x82\xa0" "a\xb1?#");
+  EXPECT_EQ(platform.WideCharToMultiByte(932, 0, units.data(), units_given, bytes, 5, "*",
+                                         &used_default),
+            5);
+  EXPECT_EQ(std::string(bytes, 5), "\x82\xa0" "a\xb1*");
+  // Short of room: nothing written, the error Windows gives.
+  char short_of_room[4] = {'#', '#', '#', '#'};
+  EXPECT_EQ(platform.WideCharToMultiByte(932, 0, units.data(), units_given, short_of_room, 3,
+                                         nullptr, nullptr),
+            0);
+  EXPECT_EQ(platform.GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(std::string(short_of_room, 4), "####");
+  // The user's code page is the locale's: UTF-8 here, with every character.
+  EXPECT_EQ(platform.WideCharToMultiByte(CP_ACP, 0, units.data(), units_given, bytes, 6, nullptr,
+                                         nullptr),
+            0);
+  EXPECT_EQ(platform.WideCharToMultiByte(CP_ACP, 0, units.data(), units_given, nullptr, 0, nullptr,
+                                         nullptr),
+            9);
+}
+
 TEST(CodePageTest, EncodesToCodePage932WithQuestionMarks) {
   std::string out;
   EXPECT_TRUE(EncodeFromUtf16("CP932", u"\u3042a\uff71", &out));

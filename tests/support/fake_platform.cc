@@ -1,6 +1,7 @@
 #include "fake_platform.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -13,6 +14,36 @@ namespace {
 const HANDLE kStandardOutput = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(11));
 const HANDLE kStandardError = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(12));
 const HANDLE kSearch = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(50));
+constexpr UINT kCodePage932 = 932;
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// One character of UTF-8 from the start of `bytes` (not empty) appended to
+// `units`; returns the bytes it took. Characters beyond the first 65536 and
+// every malformed byte give U+FFFD, one byte at a time.
+std::size_t DecodeUtf8(std::string_view bytes, std::u16string& units) {
+  const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+  const unsigned char first = at(0);
+  if (first < 0x80) {
+    units.push_back(first);
+    return 1;
+  }
+  if (first >= 0xC2 && first <= 0xDF && bytes.size() >= 2 && IsContinuation(at(1))) {
+    units.push_back(static_cast<char16_t>((first & 0x1F) << 6 | (at(1) & 0x3F)));
+    return 2;
+  }
+  if (first >= 0xE0 && first <= 0xEF && bytes.size() >= 3 && IsContinuation(at(1)) &&
+      IsContinuation(at(2))) {
+    const char16_t unit =
+        static_cast<char16_t>((first & 0x0F) << 12 | (at(1) & 0x3F) << 6 | (at(2) & 0x3F));
+    if (unit >= 0x800) {
+      units.push_back(unit);
+      return 3;
+    }
+  }
+  units.push_back(u'\uFFFD');
+  return 1;
+}
 
 }  // namespace
 
@@ -42,7 +73,9 @@ HANDLE FakePlatform::GetStdHandle(DWORD std_handle) {
 
 DWORD FakePlatform::GetFileType(HANDLE file) {
   calls.push_back("GetFileType");
-  return file == kStandardOutput ? standard_output_type : FILE_TYPE_UNKNOWN;
+  if (file == kStandardOutput) return standard_output_type;
+  if (file == kStandardError) return standard_error_type;
+  return FILE_TYPE_UNKNOWN;
 }
 
 BOOL FakePlatform::WriteFile(HANDLE file, const void* buffer, DWORD bytes_to_write,
@@ -224,17 +257,29 @@ int FakePlatform::MultiByteToWideChar(UINT code_page, DWORD flags, const char* m
                                       int multi_byte_bytes, WCHAR* wide, int wide_units) {
   calls.push_back("MultiByteToWideChar");
   ++conversions;
-  if (code_page != CP_ACP || flags != 0 || multi_byte_bytes <= 0) {
+  if ((code_page != CP_ACP && code_page != kCodePage932) || flags != 0 || multi_byte_bytes <= 0) {
     last_error_ = ERROR_INVALID_PARAMETER;
     return 0;
   }
+  const std::string_view bytes(multi_byte, static_cast<std::size_t>(multi_byte_bytes));
+  const bool user = code_page == CP_ACP;
   std::u16string units;
-  for (int i = 0; i < multi_byte_bytes; ++i) {
-    const auto byte = static_cast<unsigned char>(multi_byte[i]);
-    if (IsCp932LeadByte(byte) && i + 1 < multi_byte_bytes) {
-      units.push_back(static_cast<char16_t>(byte << 8 | static_cast<unsigned char>(multi_byte[++i])));
+  for (std::size_t i = 0; i < bytes.size();) {
+    if (user && user_code_page_utf8) {
+      i += DecodeUtf8(bytes.substr(i), units);
+      continue;
+    }
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    const auto several = user ? several_unit_bytes.find(bytes[i]) : several_unit_bytes.end();
+    if (several != several_unit_bytes.end()) {
+      units += several->second;
+      ++i;
+    } else if (IsCp932LeadByte(byte) && i + 1 < bytes.size()) {
+      units.push_back(static_cast<char16_t>(byte << 8 | static_cast<unsigned char>(bytes[i + 1])));
+      i += 2;
     } else {
       units.push_back(byte);
+      ++i;
     }
   }
   if (wide_units == 0) return static_cast<int>(units.size());
@@ -244,6 +289,43 @@ int FakePlatform::MultiByteToWideChar(UINT code_page, DWORD flags, const char* m
   }
   std::memcpy(wide, units.data(), units.size() * sizeof(WCHAR));
   return static_cast<int>(units.size());
+}
+
+int FakePlatform::WideCharToMultiByte(UINT code_page, DWORD flags, const WCHAR* wide,
+                                      int wide_units, char* multi_byte, int multi_byte_bytes,
+                                      const char* default_char, BOOL* used_default_char) {
+  calls.push_back("WideCharToMultiByte");
+  ++conversions;
+  if ((code_page != CP_ACP && code_page != kCodePage932) ||
+      (code_page == CP_ACP && (user_code_page_utf8 || !several_unit_bytes.empty())) ||
+      flags != 0 || wide_units <= 0 || multi_byte_bytes < 0) {
+    last_error_ = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  std::string bytes;
+  bool used_default = false;
+  for (int i = 0; i < wide_units; ++i) {
+    const auto unit = static_cast<std::uint16_t>(wide[i]);
+    const auto high = static_cast<unsigned char>(unit >> 8);
+    const auto low = static_cast<unsigned char>(unit & 0xFF);
+    if (high == 0) {
+      bytes.push_back(static_cast<char>(low));
+    } else if (IsCp932LeadByte(high) && low >= 0x40) {
+      bytes.push_back(static_cast<char>(high));
+      bytes.push_back(static_cast<char>(low));
+    } else {
+      bytes.push_back(default_char != nullptr ? *default_char : '?');
+      used_default = true;
+    }
+  }
+  if (used_default_char != nullptr) *used_default_char = used_default ? TRUE : FALSE;
+  if (multi_byte_bytes == 0) return static_cast<int>(bytes.size());
+  if (bytes.size() > static_cast<std::size_t>(multi_byte_bytes)) {
+    last_error_ = ERROR_INSUFFICIENT_BUFFER;
+    return 0;
+  }
+  std::memcpy(multi_byte, bytes.data(), bytes.size());
+  return static_cast<int>(bytes.size());
 }
 
 NET_API_STATUS FakePlatform::NetMessageBufferSend(const WCHAR* server_name,

@@ -49,6 +49,7 @@ class FakePlatform : public Platform {
   DWORD write_error = ERROR_BROKEN_PIPE;
   std::vector<std::string> standard_output_writes;  // one entry per WriteFile
   std::string standard_error;
+  DWORD standard_error_type = FILE_TYPE_PIPE;
   std::string StandardOutput() const;
 
   // File system: names as given, directories by FILE_ATTRIBUTE_DIRECTORY;
@@ -63,8 +64,17 @@ class FakePlatform : public Platform {
 
   // Code-page conversion: a code page 932 lead byte (81-9F, E0-FC) and the
   // byte after it give one unit (lead << 8 | trail); any other byte gives the
-  // unit of its own value.
+  // unit of its own value. That is code page 932 here, and the user's code
+  // page (CP_ACP) unless one of the two below changes it. WideCharToMultiByte
+  // takes the same rule back; a unit it has no bytes for becomes the default
+  // character.
   int conversions = 0;
+  // The user's code page is UTF-8 (one, two or three bytes a character; an
+  // invalid byte gives U+FFFD), as in a UTF-8 locale.
+  bool user_code_page_utf8 = false;
+  // Bytes of the user's code page that each give several units, as in a code
+  // page like TSCII where one byte is a whole syllable.
+  std::map<char, std::u16string> several_unit_bytes;
 
   // Messenger service.
   NET_API_STATUS send_status = NERR_Success;
@@ -87,6 +97,9 @@ class FakePlatform : public Platform {
   BOOL CloseHandle(HANDLE object) override;
   int MultiByteToWideChar(UINT code_page, DWORD flags, const char* multi_byte,
                           int multi_byte_bytes, WCHAR* wide, int wide_units) override;
+  int WideCharToMultiByte(UINT code_page, DWORD flags, const WCHAR* wide, int wide_units,
+                          char* multi_byte, int multi_byte_bytes, const char* default_char,
+                          BOOL* used_default_char) override;
   NET_API_STATUS NetMessageBufferSend(const WCHAR* server_name, const WCHAR* message_name,
                                       const WCHAR* from_name, BYTE* buffer,
                                       DWORD buffer_bytes) override;

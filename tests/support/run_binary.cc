@@ -54,7 +54,8 @@ std::string TempDir::WriteFile(const std::string& name, const std::string& conte
 RunResult RunWirenote(const std::vector<std::string>& arguments, const RunOptions& options) {
   const std::string binary = options.binary.empty() ? WIRENOTE_BINARY : options.binary;
   TempDir scratch;
-  const std::string output_file = scratch.path() + "/stdout";
+  const std::string output_file =
+      options.standard_output_file.empty() ? scratch.path() + "/stdout" : options.standard_output_file;
 
   int out_pipe[2] = {-1, -1};
   int err_pipe[2];

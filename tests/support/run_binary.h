@@ -16,6 +16,7 @@ enum class StandardOutput {
 
 struct RunOptions {
   StandardOutput standard_output = StandardOutput::kPipe;
+  std::string standard_output_file;     // kFile: this file, not a fresh one
   std::string working_directory;        // empty: the test's own
   std::vector<std::string> environment; // NAME=value entries added to the test's own
   std::string standard_input;           // fed through a pipe

@@ -112,7 +112,8 @@ std::u16string DecodeToUtf16(const std::string& charset, std::string_view bytes,
   return units;
 }
 
-bool EncodeFromUtf16(const std::string& charset, std::u16string_view units, std::string* out) {
+bool EncodeFromUtf16(const std::string& charset, std::u16string_view units, std::string* out,
+                     std::string_view replacement) {
   out->clear();
   std::string utf16le;
   utf16le.reserve(units.size() * 2);
@@ -127,7 +128,7 @@ bool EncodeFromUtf16(const std::string& charset, std::u16string_view units, std:
     const int error = iconv.Convert(&in, &in_left, out);
     if (error == 0) break;
     lossless = false;
-    out->push_back('?');
+    out->append(replacement);
     // Skip one character: a surrogate pair is two units.
     std::size_t skip = 2;
     const char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(in[0]) |
@@ -200,6 +201,37 @@ int PosixPlatform::MultiByteToWideChar(UINT code_page, DWORD flags, const char* 
   }
   std::copy(units.begin(), units.end(), wide);
   return static_cast<int>(units.size());
+}
+
+int PosixPlatform::WideCharToMultiByte(UINT code_page, DWORD flags, const WCHAR* wide,
+                                       int wide_units, char* multi_byte, int multi_byte_bytes,
+                                       const char* default_char, BOOL* used_default_char) {
+  if (wide == nullptr || wide_units == 0 || multi_byte_bytes < 0 ||
+      (multi_byte_bytes > 0 && multi_byte == nullptr) || flags != 0) {
+    Fail(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  UseLocale();
+  const std::string charset = CharsetForCodePage(code_page);
+  // As on Windows, UTF-8 has every character and takes no default one.
+  if (charset.empty() || (charset == "UTF-8" && (default_char != nullptr || used_default_char != nullptr))) {
+    Fail(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const std::size_t length =
+      wide_units < 0 ? std::char_traits<char16_t>::length(wide) + 1 : static_cast<std::size_t>(wide_units);
+  std::string bytes;
+  const bool lossless =
+      EncodeFromUtf16(charset, std::u16string_view(wide, length), &bytes,
+                      default_char == nullptr ? std::string_view("?") : std::string_view(default_char, 1));
+  if (used_default_char != nullptr) *used_default_char = lossless ? FALSE : TRUE;
+  if (multi_byte_bytes == 0) return static_cast<int>(bytes.size());
+  if (bytes.size() > static_cast<std::size_t>(multi_byte_bytes)) {
+    Fail(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  std::copy(bytes.begin(), bytes.end(), multi_byte);
+  return static_cast<int>(bytes.size());
 }
 
 }  // namespace wirenote

@@ -22,9 +22,10 @@ std::string CharsetForCodePage(UINT code_page);
 std::u16string DecodeToUtf16(const std::string& charset, std::string_view bytes,
                              char16_t replacement);
 
-// `units` in `charset`; a character the charset cannot hold becomes "?".
-// Returns false when any character had to be replaced.
-bool EncodeFromUtf16(const std::string& charset, std::u16string_view units, std::string* out);
+// `units` in `charset`; a character the charset cannot hold becomes
+// `replacement`. Returns false when any character had to be replaced.
+bool EncodeFromUtf16(const std::string& charset, std::u16string_view units, std::string* out,
+                     std::string_view replacement = "?");
 
 // Code page 932 text as UTF-8, "?" for what does not convert.
 std::string Cp932ToUtf8(std::string_view bytes);

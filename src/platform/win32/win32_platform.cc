@@ -42,6 +42,13 @@ int Win32Platform::MultiByteToWideChar(UINT code_page, DWORD flags, const char* 
   return ::MultiByteToWideChar(code_page, flags, multi_byte, multi_byte_bytes, wide, wide_units);
 }
 
+int Win32Platform::WideCharToMultiByte(UINT code_page, DWORD flags, const WCHAR* wide,
+                                       int wide_units, char* multi_byte, int multi_byte_bytes,
+                                       const char* default_char, BOOL* used_default_char) {
+  return ::WideCharToMultiByte(code_page, flags, wide, wide_units, multi_byte, multi_byte_bytes,
+                               default_char, used_default_char);
+}
+
 NET_API_STATUS Win32Platform::NetMessageBufferSend(const WCHAR* server_name,
                                                    const WCHAR* message_name,
                                                    const WCHAR* from_name, BYTE* buffer,

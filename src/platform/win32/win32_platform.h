@@ -27,6 +27,9 @@ class Win32Platform : public Platform {
 
   int MultiByteToWideChar(UINT code_page, DWORD flags, const char* multi_byte,
                           int multi_byte_bytes, WCHAR* wide, int wide_units) override;
+  int WideCharToMultiByte(UINT code_page, DWORD flags, const WCHAR* wide, int wide_units,
+                          char* multi_byte, int multi_byte_bytes, const char* default_char,
+                          BOOL* used_default_char) override;
 
   NET_API_STATUS NetMessageBufferSend(const WCHAR* server_name, const WCHAR* message_name,
                                       const WCHAR* from_name, BYTE* buffer,
