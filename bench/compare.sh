@@ -42,13 +42,15 @@ for tool in ip ss smbd nmbd smbclient python3 iconv; do
     peer_left_out "$tool is not installed (packages: samba, smbclient, iproute2, python3)"
 done
 
-# shellcheck source=../tests/interop/receiver.sh
+# shellcheck source-path=SCRIPTDIR/.. source=tests/interop/receiver.sh
 source "$root/tests/interop/receiver.sh"
 trap wn_cleanup EXIT
 trap 'exit 130' INT TERM HUP
 echo "wirenote vs smbclient -M: starting receiver WNRECV (smbd + nmbd, $WN_NET.1)..."
-wn_lan_init "bench$$" && wn_receiver_add recv WNRECV "$WN_NET.1" on && wn_receivers_wait ||
-  { echo "the receiver did not start" >&2; exit 1; }
+if ! { wn_lan_init "bench$$" && wn_receiver_add recv WNRECV "$WN_NET.1" on && wn_receivers_wait; }; then
+  echo "the receiver did not start" >&2
+  exit 1
+fi
 
 # Each message as wirenote reads it (.txt, CR LF), as smbclient reads it
 # (.lf: it puts a CR before every LF itself) and as the receiver's message
