@@ -3,6 +3,8 @@
 #include <climits>
 #include <memory>
 
+#include "delivery/fitting_prefix.h"
+
 namespace wirenote {
 namespace {
 
@@ -56,6 +58,11 @@ int ConvertToUtf16(Platform& platform, std::string_view text, WCHAR* buffer,
   if (!text.empty() && capacity > 0) {
     units = platform.MultiByteToWideChar(CP_ACP, 0, text.data(), ClampedLength(text), buffer,
                                          capacity);
+    // More units than the buffer holds: rather than nothing, as much of the
+    // text as fits, in whole characters.
+    if (units == 0 && platform.GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+      units = ConvertFittingPrefix(platform, text, buffer, capacity);
+    }
     if (units < 0 || units > capacity) units = 0;
   }
   if (units < capacity) buffer[units] = 0;

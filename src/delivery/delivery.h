@@ -23,6 +23,8 @@ CatalogueText StatusTextFor(NET_API_STATUS status);
 
 // Converts `text` (ANSI code page) into `buffer` of `buffer_bytes` bytes and
 // stores a zero unit after it where there is room; returns the units written.
+// A text whose units outnumber the buffer's gives the longest prefix of
+// whole characters that fits.
 int ConvertToUtf16(Platform& platform, std::string_view text, WCHAR* buffer,
                    std::size_t buffer_bytes);
 

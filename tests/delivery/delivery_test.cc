@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "fake_platform.h"
 
@@ -166,15 +169,131 @@ TEST(ConvertToUtf16Test, StoresAZeroUnitOnlyWhereThereIsRoom) {
   DeliveryPlatform platform;
   WCHAR buffer[4] = {0x1111, 0x1111, 0x1111, 0x1111};
   EXPECT_EQ(ConvertToUtf16(platform, "ab", buffer, sizeof buffer), 2);
-  EXPECT_EQ(std::u16string(buffer, 4), std::u16string(u"ab\0\x1111", 4));
+  EXPECT_EQ(std::u16string(buffer, buffer + 4), std::u16string(u"ab\0\x1111", 4));
   WCHAR full[2] = {0x1111, 0x1111};
   EXPECT_EQ(ConvertToUtf16(platform, "ab", full, sizeof full), 2);
-  EXPECT_EQ(std::u16string(full, 2), u"ab");
+  EXPECT_EQ(std::u16string(full, full + 2), u"ab");
   EXPECT_EQ(ConvertToUtf16(platform, "", buffer, sizeof buffer), 0);
   EXPECT_EQ(buffer[0], 0);
-  // A text too long for the buffer converts to nothing rather than past it.
-  EXPECT_EQ(ConvertToUtf16(platform, "abc", full, sizeof full), 0);
-  EXPECT_EQ(full[0], 0);
+  // A text too long for the buffer gives what fits of it, never more.
+  WCHAR guarded[3] = {0x1111, 0x1111, 0x1111};
+  EXPECT_EQ(ConvertToUtf16(platform, "abc", guarded, 2 * sizeof(WCHAR)), 2);
+  EXPECT_EQ(std::u16string(guarded, guarded + 3), u"ab\x1111");
+}
+
+// Bytes that each give several units, as in TSCII, where one byte is a whole
+// syllable: three units for A6, four for AA.
+const std::u16string kThreeUnits = u"\u0B95\u0BCD\u0BB7";
+const std::u16string kFourUnits = u"\u0BB8\u0BCD\u0BB0\u0BC0";
+
+void GiveSeveralUnits(FakePlatform& platform) {
+  platform.several_unit_bytes['\xA6'] = kThreeUnits;
+  platform.several_unit_bytes['\xAA'] = kFourUnits;
+}
+
+std::u16string Times(std::size_t count, std::u16string_view units) {
+  std::u16string all;
+  for (std::size_t i = 0; i < count; ++i) all += units;
+  return all;
+}
+
+// A text whose units outnumber the message buffer's is never emptied: the
+// longest prefix of whole characters that fits goes out.
+TEST(DeliverMessageTest, ATextTooLongInUnitsSendsWhatFitsInWholeCharacters) {
+  const std::string x1597(1597, 'x');
+  const struct {
+    const char* what;
+    std::string text;
+    std::u16string sent;
+  } cases[] = {
+      {"800 three-unit bytes: 533 of them fit", std::string(800, '\xA6'), Times(533, kThreeUnits)},
+      {"400 four-unit bytes and a line break: 400 of them fill the buffer",
+       std::string(400, '\xAA') + "\r\n", Times(400, kFourUnits)},
+      {"a syllable that would end past the buffer is left out", std::string(1599, 'x') + "\xA6",
+       std::u16string(1599, u'x')},
+      {"a syllable that ends at the buffer's end is in", x1597 + "\xA6" + "y",
+       std::u16string(1597, u'x') + kThreeUnits},
+      {"a double-byte character at the end fills the last unit",
+       std::string(533, '\xA6') + "\x82\xA0" + "z", Times(533, kThreeUnits) + u"\x82A0"},
+      {"two double-byte characters across the last units",
+       std::string(532, '\xA6') + "ab\x82\xA0\x82\xA0z",
+       Times(532, kThreeUnits) + u"ab\x82A0\x82A0"},
+      {"a double-byte character that would end past the buffer is left out",
+       std::string(533, '\xA6') + "a\x82\xA0", Times(533, kThreeUnits) + u"a"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_LE(c.sent.size(), 1600u);
+    DeliveryPlatform platform;
+    GiveSeveralUnits(platform);
+    const Delivered delivered = Deliver(platform, "HOST", c.text);
+    ASSERT_EQ(platform.sends.size(), 1u);
+    EXPECT_EQ(delivered.message_buffer, Utf16Le(c.sent) + std::string(3200 - 2 * c.sent.size(), '\0'));
+    EXPECT_EQ(delivered.name_buffer, Utf16Le(u"HOST") + std::string(52, '\0'));
+    EXPECT_EQ(delivered.output, MsgSent);
+  }
+}
+
+// A code page whose bytes are not in the order of the units they give: a
+// vowel sign written before its consonant (A6, then the consonant) comes
+// after it in UTF-16, as in TSCII; A6 with nothing behind it is the sign
+// alone. A cut between the two gives as many units as the pair but not the
+// same ones, and is never taken.
+class ReorderingPlatform : public DeliveryPlatform {
+ public:
+  static constexpr char kVowelSignFirst = '\xA6';
+  static constexpr char16_t kVowelSign = u'\u0BC6';
+
+  int MultiByteToWideChar(UINT, DWORD, const char* multi_byte, int multi_byte_bytes, WCHAR* wide,
+                          int wide_units) override {
+    std::u16string units;
+    for (int i = 0; i < multi_byte_bytes; ++i) {
+      if (multi_byte[i] == kVowelSignFirst && i + 1 < multi_byte_bytes) {
+        units.push_back(static_cast<unsigned char>(multi_byte[++i]) + 0x0B00);
+        units.push_back(kVowelSign);
+      } else if (multi_byte[i] == kVowelSignFirst) {
+        units.push_back(kVowelSign);
+      } else {
+        units.push_back(static_cast<unsigned char>(multi_byte[i]));
+      }
+    }
+    if (wide_units == 0) return static_cast<int>(units.size());
+    if (units.size() > static_cast<std::size_t>(wide_units)) {
+      insufficient_buffer = true;
+      return 0;
+    }
+    std::copy(units.begin(), units.end(), wide);
+    return static_cast<int>(units.size());
+  }
+  DWORD GetLastError() override {
+    return insufficient_buffer ? ERROR_INSUFFICIENT_BUFFER : FakePlatform::GetLastError();
+  }
+  bool insufficient_buffer = false;
+};
+
+TEST(ConvertToUtf16Test, NeverCutsBetweenBytesThatMakeOneCharacter) {
+  const struct {
+    const char* what;
+    std::string text;
+    std::size_t room;
+    std::u16string converted;
+  } cases[] = {
+      {"the cut falls inside the pair", "ab\xA6\x95", 3, u"ab"},
+      {"the pair fits", "ab\xA6\x95" "c", 4, u"ab\u0B95\u0BC6"},
+      {"a pair first that does not fit", "\xA6\x95" "c", 1, u""},
+      {"pairs in a row", "\xA6\x95\xA6\x95\xA6\x95", 5, u"\u0B95\u0BC6\u0B95\u0BC6"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ReorderingPlatform platform;
+    std::vector<WCHAR> buffer(c.room + 1, 0x1111);
+    const int units = ConvertToUtf16(platform, c.text, buffer.data(), c.room * sizeof(WCHAR));
+    EXPECT_EQ(std::u16string(buffer.begin(), buffer.begin() + units), c.converted);
+    EXPECT_EQ(buffer[c.room], 0x1111);  // nothing past the buffer
+    if (c.converted.size() < c.room) {
+      EXPECT_EQ(buffer[c.converted.size()], 0);
+    }
+  }
 }
 
 }  // namespace

@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "delivery/delivery.h"
+#include "made_locale.h"
 #include "posix_platform.h"
 
 namespace wirenote {
@@ -73,6 +78,71 @@ TEST(MultiByteToWideCharTest, NeverWritesPastTheCapacity) {
   EXPECT_EQ(platform.MultiByteToWideChar(CP_ACP, 0, "", 0, wide, 3), 0);
   EXPECT_EQ(platform.MultiByteToWideChar(CP_ACP, 0, "ab", 2, wide, 2), 2);
   EXPECT_EQ(std::u16string(wide, 3), u"ab\x1111");
+}
+
+// TSCII: one byte can be a syllable of up to four units, and a vowel sign
+// written before its consonant follows it in UTF-16. No distribution ships a
+// TSCII locale; the test makes one.
+class TsciiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!locale_.made()) {
+      const char* ci = std::getenv("CI");
+      if (ci == nullptr || std::string(ci) != "true") GTEST_SKIP() << "localedef cannot make " << locale_.name();
+      FAIL() << "localedef cannot make " << locale_.name();
+    }
+    setenv("LOCPATH", locale_.directory().c_str(), 1);
+    scope_.emplace(locale_.name().c_str());
+    ASSERT_EQ(CharsetForCodePage(CP_ACP), "TSCII");
+  }
+  void TearDown() override {
+    scope_.reset();
+    unsetenv("LOCPATH");
+  }
+
+  testing::MadeLocale locale_{"ta_IN", "TSCII"};
+  std::optional<LocaleScope> scope_;
+};
+
+TEST_F(TsciiTest, OneByteGivesSeveralUnitsAndAFullBufferFailsAsOnWindows) {
+  EXPECT_EQ(Convert("a\x82\xa6\xb8"), u"a\u0bb8\u0bcd\u0bb0\u0bc0\u0b95\u0bc6");
+  PosixPlatform platform;
+  WCHAR wide[5] = {0x1111, 0x1111, 0x1111, 0x1111, 0x1111};
+  EXPECT_EQ(platform.MultiByteToWideChar(CP_ACP, 0, "a\x82", 2, wide, 4), 0);
+  EXPECT_EQ(platform.GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(std::u16string(wide, 5), std::u16string(5, u'\x1111'));
+}
+
+// The message buffer holds 1600 units; 400 four-unit syllables and more do
+// not fit, and what fits of them is sent, cut between syllables.
+TEST_F(TsciiTest, ATextTooLongForTheMessageBufferGivesItsWholeSyllablesThatFit) {
+  const std::u16string syllable = u"\u0bb8\u0bcd\u0bb0\u0bc0";
+  const struct {
+    const char* what;
+    std::string text;
+    std::u16string converted;
+  } cases[] = {
+      {"a letter and 500 syllables", "a" + std::string(500, '\x82') + "\r\n",
+       u"a" + [&] {
+         std::u16string all;
+         for (int i = 0; i < 399; ++i) all += syllable;
+         return all;
+       }()},
+      // Cut after the sign, the text would be as many units as fit, but end
+      // in the sign alone.
+      {"a vowel sign before its consonant at the end is left out with it",
+       std::string(1599, 'x') + "\xa6\xb8", std::u16string(1599, u'x')},
+      {"a vowel sign and its consonant that fit", std::string(1598, 'x') + "\xa6\xb8" "y",
+       std::u16string(1598, u'x') + u"\u0b95\u0bc6"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    PosixPlatform platform;
+    std::vector<WCHAR> buffer(MessageBufferBytes / sizeof(WCHAR) + 1, 0x1111);
+    const int units = ConvertToUtf16(platform, c.text, buffer.data(), MessageBufferBytes);
+    EXPECT_EQ(std::u16string(buffer.data(), static_cast<std::size_t>(units)), c.converted);
+    EXPECT_EQ(buffer.back(), 0x1111);
+  }
 }
 
 TEST(WideCharToMultiByteTest, ToCodePage932AsWindowsConvertsIt) {

@@ -54,6 +54,17 @@ class Iconv {
     return 0;
   }
 
+  // Writes out what a stateful conversion still holds back and returns it to
+  // its initial state: TSCII keeps a vowel sign written before its consonant
+  // until it has the consonant, and gives it up only here if none comes.
+  void Flush(std::string* out) {
+    char chunk[256];
+    char* out_at = chunk;
+    std::size_t out_left = sizeof chunk;
+    if (iconv(cd_, nullptr, nullptr, &out_at, &out_left) == static_cast<std::size_t>(-1)) Reset();
+    out->append(chunk, static_cast<std::size_t>(out_at - chunk));
+  }
+
   void Reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
 
  private:
@@ -95,6 +106,8 @@ std::u16string DecodeToUtf16(const std::string& charset, std::string_view bytes,
   std::size_t in_left = bytes.size();
   while (in_left > 0) {
     const int error = iconv.Convert(&in, &in_left, &utf16le);
+    // What the bytes before a fault, or before the end, still owe.
+    iconv.Flush(&utf16le);
     if (error == 0) break;
     // EILSEQ, or EINVAL for a sequence cut off at the end.
     AppendUnit(&utf16le, replacement);
@@ -126,6 +139,7 @@ bool EncodeFromUtf16(const std::string& charset, std::u16string_view units, std:
   std::size_t in_left = utf16le.size();
   while (in_left > 0) {
     const int error = iconv.Convert(&in, &in_left, out);
+    iconv.Flush(out);
     if (error == 0) break;
     lossless = false;
     out->append(replacement);
