@@ -24,8 +24,12 @@ std::u16string NameUnits(const WCHAR* name, std::size_t limit) {
   return units;
 }
 
-// The buffer's units up to the first zero unit, if there is one. The buffer
-// is bytes and may be unaligned.
+// A byte-order mark opening a text (a UTF-8 file read in a UTF-8 locale
+// begins with one) says how the text was stored, and is no part of it.
+constexpr char16_t kByteOrderMark = u'\uFEFF';
+
+// The buffer's units up to the first zero unit, if there is one, without a
+// leading byte-order mark. The buffer is bytes and may be unaligned.
 std::u16string MessageUnits(const BYTE* buffer, DWORD buffer_bytes) {
   std::u16string units;
   for (std::size_t at = 0; at + sizeof(WCHAR) <= buffer_bytes; at += sizeof(WCHAR)) {
@@ -34,6 +38,7 @@ std::u16string MessageUnits(const BYTE* buffer, DWORD buffer_bytes) {
     if (unit == 0) break;
     units.push_back(unit);
   }
+  if (!units.empty() && units.front() == kByteOrderMark) units.erase(0, 1);
   return units;
 }
 
