@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -43,6 +44,19 @@ bool WaitReadable(int fd, int timeout_ms) {
   return poll(&entry, 1, timeout_ms) > 0;
 }
 
+using FloodClock = std::chrono::steady_clock;
+
+FloodClock::time_point FloodEnd() { return FloodClock::now() + std::chrono::milliseconds(kFloodLimitMs); }
+
+// Copies of `unit` back to back, enough to keep a socket's buffer full with
+// few calls.
+Bytes Repeated(const Bytes& unit, std::size_t at_least) {
+  Bytes all;
+  if (unit.empty()) return all;
+  while (all.size() < at_least) all.insert(all.end(), unit.begin(), unit.end());
+  return all;
+}
+
 }  // namespace
 
 bool FakeConnection::Fill(std::size_t bytes) {
@@ -73,6 +87,22 @@ bool FakeConnection::Read(ReceivedFrame* frame) {
 
 void FakeConnection::Write(const Bytes& bytes) {
   if (fd_ >= 0) send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+}
+
+void FakeConnection::Flood(const Bytes& unit) {
+  const Bytes burst = Repeated(unit, 64 * 1024);
+  const auto end = FloodEnd();
+  std::size_t at = 0;
+  while (fd_ >= 0 && !burst.empty() && FloodClock::now() < end) {
+    pollfd entry{fd_, POLLOUT, 0};
+    if (poll(&entry, 1, 100) <= 0) continue;
+    const ssize_t sent = send(fd_, burst.data() + at, burst.size() - at, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (sent < 0) {
+      if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+      return;  // the client has gone
+    }
+    at = (at + static_cast<std::size_t>(sent)) % burst.size();
+  }
 }
 
 void FakeConnection::WaitForClose() {
@@ -130,9 +160,10 @@ bool FakeSessionReceiver::connected() {
   return connected_;
 }
 
-FakeNameService::FakeNameService(Responder responder) {
+FakeNameService::FakeNameService(Responder responder, Responder flooder) {
   fd_ = BoundLoopbackSocket(SOCK_DGRAM, &port_);
-  thread_ = std::thread([this, responder = std::move(responder)] {
+  const bool floods = static_cast<bool>(flooder);
+  thread_ = std::thread([this, responder = std::move(responder), flooder = std::move(flooder)] {
     while (!stop_) {
       if (!WaitReadable(fd_, 20)) continue;
       std::uint8_t datagram[2048];
@@ -149,13 +180,55 @@ FakeNameService::FakeNameService(Responder responder) {
       for (const Bytes& answer : responder(request)) {
         sendto(fd_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from), from_size);
       }
+      if (flooder) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (flood_.datagrams.empty()) flood_.end = FloodEnd();
+        flood_.datagrams = flooder(request);
+        flood_.to = from;
+        ++flood_.generation;
+      }
     }
   });
+  if (!floods) return;
+  for (std::thread& thread : flood_threads_) {
+    thread = std::thread([this] {
+      FloodTarget target;
+      std::vector<mmsghdr> messages;
+      std::vector<iovec> parts;
+      while (!stop_) {
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          if (flood_.generation != target.generation) target = flood_;
+        }
+        if (target.datagrams.empty() || FloodClock::now() >= target.end) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(5));
+          continue;
+        }
+        // Many datagrams a call: the flood must outrun a client that reads
+        // them one at a time.
+        constexpr std::size_t kBurst = 64;
+        messages.assign(kBurst * target.datagrams.size(), mmsghdr{});
+        parts.resize(messages.size());
+        for (std::size_t i = 0; i < messages.size(); ++i) {
+          Bytes& datagram = target.datagrams[i % target.datagrams.size()];
+          parts[i] = {datagram.data(), datagram.size()};
+          messages[i].msg_hdr.msg_name = &target.to;
+          messages[i].msg_hdr.msg_namelen = sizeof target.to;
+          messages[i].msg_hdr.msg_iov = &parts[i];
+          messages[i].msg_hdr.msg_iovlen = 1;
+        }
+        sendmmsg(fd_, messages.data(), static_cast<unsigned>(messages.size()), MSG_DONTWAIT);
+      }
+    });
+  }
 }
 
 FakeNameService::~FakeNameService() {
   stop_ = true;
   thread_.join();
+  for (std::thread& thread : flood_threads_) {
+    if (thread.joinable()) thread.join();
+  }
   close(fd_);
 }
 

@@ -4,7 +4,11 @@
 // tells it, faults included, and keeping what it was sent.
 #pragma once
 
+#include <netinet/in.h>
+
+#include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -15,6 +19,11 @@
 #include "messenger_wire/wire_bytes.h"
 
 namespace wirenote::messenger::testing {
+
+// However long a flood is meant to last, it stops after this: longer than any
+// deadline of the program (10 s) with room to spare, so a client that does
+// not bound its waits is seen to overrun them.
+inline constexpr int kFloodLimitMs = 20000;
 
 struct ReceivedFrame {
   std::uint8_t type = 0;
@@ -28,6 +37,9 @@ class FakeConnection {
   // The next frame; false once the client has closed (or after 5 s).
   bool Read(ReceivedFrame* frame);
   void Write(const Bytes& bytes);
+  // Sends `unit` over and over, as fast as the client takes it, until the
+  // client goes away (or kFloodLimitMs passes).
+  void Flood(const Bytes& unit);
   // Waits until the client closes its end (at most 5 s), answering nothing.
   void WaitForClose();
   // Closes at once; `reset` sends a reset instead of an orderly close.
@@ -63,22 +75,36 @@ class FakeSessionReceiver {
 };
 
 // A UDP name service: every datagram that arrives is kept and handed to the
-// responder, whose datagrams go back to the sender.
+// responder, whose datagrams go back to the sender. With a flooder, the
+// datagrams it gives for the latest request are also sent back over and
+// over, as fast as the service can, from the first request on until it is
+// destroyed (or kFloodLimitMs passes); requests are still taken meanwhile.
 class FakeNameService {
  public:
   using Responder = std::function<std::vector<Bytes>(ByteSpan request)>;
-  explicit FakeNameService(Responder responder);
+  explicit FakeNameService(Responder responder, Responder flooder = nullptr);
   ~FakeNameService();
   std::uint16_t port() const { return port_; }
   std::vector<Bytes> Requests();
 
  private:
+  // What the flood sends, and to whom; a new generation with each request.
+  struct FloodTarget {
+    std::vector<Bytes> datagrams;
+    sockaddr_in to{};
+    std::chrono::steady_clock::time_point end{};
+    std::uint64_t generation = 0;
+  };
+
   int fd_ = -1;
   std::uint16_t port_ = 0;
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
   std::vector<Bytes> requests_;
+  FloodTarget flood_;
   std::thread thread_;
+  // More than one sender: on two cores the client then gets the smaller share.
+  std::array<std::thread, 2> flood_threads_;
 };
 
 // A loopback TCP port held but not listened on: connecting is refused.

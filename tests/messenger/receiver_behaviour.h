@@ -4,6 +4,7 @@
 // client's tests and the end-to-end tests of the built program.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -56,12 +57,22 @@ struct Behaviour {
   bool keep_alives = false;
   // Replaces the reply to a request; an empty result means no reply at all.
   std::function<Bytes(const ReceivedFrame& request, Bytes reply)> rewrite;
+  // At the request of this command the receiver closes (or resets) without
+  // a whole reply, after the first `reply_bytes_before_close` bytes of it;
+  // 0: never.
+  std::uint8_t close_at = 0;
+  std::size_t reply_bytes_before_close = 0;
+  // Keep-alives without end, as fast as the client takes them, in place of
+  // the session response, or of the reply to this command (0: none).
+  bool flood_instead_of_session_answer = false;
+  std::uint8_t flood_instead_of_reply_to = 0;
 };
 
 inline void Serve(FakeConnection& connection, const Behaviour& behaviour) {
   ReceivedFrame frame;
   if (!connection.Read(&frame)) return;
   if (behaviour.silent_after_session_request) return;
+  if (behaviour.flood_instead_of_session_answer) return connection.Flood(kKeepAlive);
   connection.Write(behaviour.session_answer);
   if (behaviour.close_after_session) return connection.Close(behaviour.reset_instead_of_close);
   int text_blocks = 0;
@@ -77,9 +88,15 @@ inline void Serve(FakeConnection& connection, const Behaviour& behaviour) {
                                                                    : std::vector<std::uint16_t>{});
     if (behaviour.rewrite) reply = behaviour.rewrite(frame, reply);
     if (reply.empty()) return;
+    if (command == behaviour.flood_instead_of_reply_to) return connection.Flood(kKeepAlive);
     if (behaviour.keep_alives) {
       connection.Write(kKeepAlive);
       connection.Write(kKeepAlive);
+    }
+    if (command == behaviour.close_at) {
+      reply.resize(std::min(reply.size(), behaviour.reply_bytes_before_close));
+      if (!reply.empty()) connection.Write(reply);
+      return connection.Close(behaviour.reset_instead_of_close);
     }
     connection.Write(reply);
   }
@@ -131,7 +148,33 @@ inline std::vector<FaultRow> FaultRows() {
        NERR_NetworkError},
       {"a session message instead of the session response",
        Set({}, [](Behaviour& b) { b.session_answer = {0x00, 0, 0, 0}; }), NERR_NetworkError},
-      {"closes right after the session response", Set({}, [](Behaviour& b) { b.close_after_session = true; }),
+      // Receivers that refuse SMB1 take the session, then drop the
+      // connection in order at the first message command, with no reply.
+      {"closes right after the session response, before SEND_START is answered",
+       Set({}, [](Behaviour& b) { b.close_after_session = true; }), ERROR_NOT_SUPPORTED},
+      {"closes at SEND_START without a reply", Set({}, [](Behaviour& b) { b.close_at = kSendStart; }),
+       ERROR_NOT_SUPPORTED},
+      {"keep-alives, then closes at SEND_START without a reply", Set({}, [](Behaviour& b) {
+         b.keep_alives = true;
+         b.close_at = kSendStart;
+       }),
+       ERROR_NOT_SUPPORTED},
+      {"resets at SEND_START without a reply", Set({}, [](Behaviour& b) {
+         b.close_at = kSendStart;
+         b.reset_instead_of_close = true;
+       }),
+       NERR_NetworkError},
+      {"closes after the header of SEND_START's reply", Set({}, [](Behaviour& b) {
+         b.close_at = kSendStart;
+         b.reply_bytes_before_close = 4;
+       }),
+       NERR_NetworkError},
+      {"closes in the middle of SEND_START's reply", Set({}, [](Behaviour& b) {
+         b.close_at = kSendStart;
+         b.reply_bytes_before_close = 20;
+       }),
+       NERR_NetworkError},
+      {"closes at SEND_END without a reply", Set({}, [](Behaviour& b) { b.close_at = kSendEnd; }),
        NERR_NetworkError},
       {"resets right after the session response", Set({}, [](Behaviour& b) {
          b.close_after_session = true;
@@ -164,6 +207,13 @@ inline std::vector<FaultRow> FaultRows() {
        Rewriting(kSendEnd, [](Bytes) { return Bytes{0x00, 0x00, 0x00, 0x05, 0xFF, 'S', 'M', 'B', 0xD6}; }),
        NERR_NetworkError},
       {"sends keep-alives between replies", Set({}, [](Behaviour& b) { b.keep_alives = true; }), NERR_Success},
+      // A peer that keeps the socket full must not outlast the deadline.
+      {"keep-alives without end instead of the session response",
+       Set({}, [](Behaviour& b) { b.flood_instead_of_session_answer = true; }), NERR_NetworkError, 1000},
+      {"keep-alives without end instead of SEND_START's reply",
+       Set({}, [](Behaviour& b) { b.flood_instead_of_reply_to = kSendStart; }), NERR_NetworkError, 1000},
+      {"keep-alives without end instead of a text block's reply",
+       Set({}, [](Behaviour& b) { b.flood_instead_of_reply_to = kSendText; }), NERR_NetworkError, 1000},
       {"a group id in SEND_START's reply", Set({}, [](Behaviour& b) { b.start_words = {0x1234}; }), NERR_Success},
       {"messages off: ERRDOS 71", Failing(kSendStart, 0x00470001), ERROR_NOT_SUPPORTED},
       {"messages off: ERRDOS 71 at the end", Failing(kSendEnd, 0x00470001), ERROR_NOT_SUPPORTED},

@@ -62,6 +62,7 @@ TEST(WindowsStatus, MapsSessionStepsToWindowsCodes) {
       {"another system error", {SessionFailure::kSystem, EACCES}, ERROR_GEN_FAILURE, ERROR_GEN_FAILURE},
       {"past the deadline", {SessionFailure::kTimedOut, 0}, NERR_NetworkError, NERR_NetworkError},
       {"closed by the peer", {SessionFailure::kClosed, 0}, NERR_NetworkError, NERR_NetworkError},
+      {"closed in the middle of a frame", {SessionFailure::kCutShort, 0}, NERR_NetworkError, NERR_NetworkError},
       {"a malformed frame", {SessionFailure::kMalformed, 0}, NERR_NetworkError, NERR_NetworkError},
       {"no socket", {SessionFailure::kSetup, 0}, ERROR_GEN_FAILURE, ERROR_GEN_FAILURE},
       {"waiting failed", {SessionFailure::kWait, 0}, ERROR_GEN_FAILURE, ERROR_GEN_FAILURE},
@@ -70,6 +71,28 @@ TEST(WindowsStatus, MapsSessionStepsToWindowsCodes) {
     EXPECT_EQ(WindowsStatusOf(c.result), c.on_open_session) << c.what;
     EXPECT_EQ(WindowsStatusOfConnect(c.result), c.on_connect) << c.what;
   }
+}
+
+// A receiver that refuses SMB1 takes the session and then closes it, in
+// order, at the first message command without a byte of reply.
+TEST(WindowsStatus, AnOrderlyCloseInsteadOfTheFirstReplyMeansMessagesAreNotTaken) {
+  struct Case {
+    const char* what;
+    std::uint8_t command;
+    SessionResult result;
+    NET_API_STATUS expected;
+  };
+  const Case cases[] = {
+      {"SEND_START, closed in order", kCommandSendStart, {SessionFailure::kClosed, 0}, ERROR_NOT_SUPPORTED},
+      {"SEND_START, closed in the middle of the reply", kCommandSendStart, {SessionFailure::kCutShort, 0},
+       NERR_NetworkError},
+      {"SEND_START, reset", kCommandSendStart, {SessionFailure::kSystem, ECONNRESET}, NERR_NetworkError},
+      {"SEND_START, past the deadline", kCommandSendStart, {SessionFailure::kTimedOut, 0}, NERR_NetworkError},
+      {"SEND_START, answered", kCommandSendStart, {}, NERR_Success},
+      {"SEND_TEXT, closed in order", kCommandSendText, {SessionFailure::kClosed, 0}, NERR_NetworkError},
+      {"SEND_END, closed in order", kCommandSendEnd, {SessionFailure::kClosed, 0}, NERR_NetworkError},
+  };
+  for (const Case& c : cases) EXPECT_EQ(WindowsStatusOfReplyWait(c.command, c.result), c.expected) << c.what;
 }
 
 TEST(WindowsStatus, MapsSessionResponsesToWindowsCodes) {

@@ -8,6 +8,7 @@
 
 #include "messenger/name_lookup.h"
 #include "messenger/netbios_session.h"
+#include "messenger/recipient_address.h"
 #include "messenger/windows_status.h"
 #include "messenger_wire/netbios_name.h"
 #include "messenger_wire/session_service.h"
@@ -38,7 +39,7 @@ NET_API_STATUS Transact(Session& session, std::uint8_t command, std::uint16_t mi
   if (status != NERR_Success) return status;
   std::uint8_t type = 0;
   Bytes payload;
-  status = WindowsStatusOf(session.ReadFrame(deadline, &type, &payload));
+  status = WindowsStatusOfReplyWait(command, session.ReadFrame(deadline, &type, &payload));
   if (status != NERR_Success) return status;
   // Anything but the reply to this request: the conversation is broken.
   if (type != kFrameSessionMessage) return NERR_NetworkError;
@@ -72,10 +73,17 @@ NET_API_STATUS SendNetMessage(const MessengerConfig& config, std::string_view re
   Ipv4Address address;
   NetbiosName called;
   if (const auto literal = ParseIpv4Literal(recipient)) {
+    // 0.0.0.0 would reach this machine, a broadcast or multicast address
+    // many: none is the one computer the user named.
+    if (!IsUnicastDestination(*literal)) return NERR_NameNotFound;
     address = *literal;
     const auto messenger_name = QueryMessengerName(config, address, deadline);
     called = messenger_name ? *messenger_name
                             : *MakeNetbiosName(kFallbackServerName, kSuffixFileServer);
+  } else if (IsNumericSpelling(recipient)) {
+    // Leading zeros, hex or fewer parts: no address the user can have meant
+    // (the resolver would read 010 as 8), and no name to ask for either.
+    return NERR_NameNotFound;
   } else {
     called = *MakeNetbiosName(recipient, kSuffixMessenger);
     auto found = QueryByBroadcast(config, called, deadline);

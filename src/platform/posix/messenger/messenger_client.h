@@ -6,6 +6,9 @@
 // packets and frames are built and read by pure functions of bytes in
 // platform/messenger_wire (no sockets, no OS, no Windows types). Here:
 //   socket_io       descriptors, bounded waits, socket addresses
+//   recipient_address what a recipient written as numbers means, and
+//                   which addresses may be connected to at all
+//   datagram_exchange a request repeated and its answer awaited over UDP
 //   name_lookup     finding the recipient: name query, node status, resolver
 //   netbios_session one TCP session: connect, send, read whole frames
 //   windows_status  what every outcome means as a Windows status code
@@ -24,7 +27,8 @@
 namespace wirenote::messenger {
 
 // Sends `text` to `recipient`, both in code page 932. The recipient is a
-// NetBIOS name of 1 to 15 bytes or an IPv4 address in dotted-quad form.
+// NetBIOS name of 1 to 15 bytes or an IPv4 address in strict dotted-quad
+// form; one written as a number in any other way is no recipient.
 NET_API_STATUS SendNetMessage(const MessengerConfig& config, std::string_view recipient,
                               std::string_view text);
 

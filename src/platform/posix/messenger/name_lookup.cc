@@ -1,11 +1,9 @@
 #include "messenger/name_lookup.h"
 
-#include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -13,60 +11,19 @@
 #include <cstring>
 #include <memory>
 #include <random>
+#include <utility>
 #include <vector>
 
+#include "messenger/datagram_exchange.h"
+#include "messenger/recipient_address.h"
 #include "messenger_wire/name_service.h"
 
 namespace wirenote::messenger {
 namespace {
 
-// Datagrams larger than this are no answer of ours anyway.
-constexpr std::size_t kDatagramBytes = 8192;
-
 std::uint16_t NewTransactionId() {
   std::random_device random;
   return static_cast<std::uint16_t>(random());
-}
-
-// Sends `request` to every destination (or the connected peer) once per
-// interval and hands each datagram that comes back to `accept` until it
-// takes one or `until` passes. On a connected socket a refusal ends the wait.
-template <typename Accept>
-bool ExchangeDatagrams(int fd, const std::vector<sockaddr_in>& destinations, bool connected,
-                       ByteSpan request, std::chrono::milliseconds interval,
-                       Clock::time_point until, Accept accept) {
-  std::vector<std::uint8_t> datagram(kDatagramBytes);
-  auto next_try = Clock::now();
-  for (;;) {
-    const auto now = Clock::now();
-    if (now >= until) return false;
-    if (now >= next_try) {
-      if (connected) {
-        if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) < 0 && errno == ECONNREFUSED) {
-          return false;
-        }
-      } else {
-        // An interface that cannot send does not stop the others.
-        for (const sockaddr_in& destination : destinations) {
-          sendto(fd, request.data(), request.size(), MSG_NOSIGNAL,
-                 reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
-        }
-      }
-      next_try = now + interval;
-    }
-    const int events = WaitFor(fd, POLLIN, std::min(next_try, until));
-    if (events < 0) return false;
-    if (events == 0) continue;
-    for (;;) {
-      const ssize_t received = recv(fd, datagram.data(), datagram.size(), MSG_DONTWAIT);
-      if (received < 0) {
-        if (errno == EINTR) continue;
-        if (connected && errno == ECONNREFUSED) return false;
-        break;
-      }
-      if (accept(ByteSpan(datagram.data(), static_cast<std::size_t>(received)))) return true;
-    }
-  }
 }
 
 std::vector<sockaddr_in> InterfaceBroadcastAddresses(std::uint16_t port) {
@@ -111,9 +68,11 @@ std::optional<Ipv4Address> QueryByBroadcast(const MessengerConfig& config, const
   }
   const std::uint16_t transaction_id = NewTransactionId();
   const Bytes request = BuildNameQuery(transaction_id, name, true);
+  UdpChannel channel(socket_fd.get(), std::move(destinations), request);
   std::optional<Ipv4Address> found;
-  // Repeated answers and answers to other queries are passed over.
-  ExchangeDatagrams(socket_fd.get(), destinations, false, request, config.name_query_interval,
+  // Repeated answers and answers to other queries are passed over, and so
+  // are addresses that are no single host's.
+  ExchangeDatagrams(channel, config.name_query_interval,
                     std::min(Clock::now() + config.name_query_time, deadline),
                     [&](ByteSpan datagram) {
                       const auto response = ParseNameQueryResponse(datagram);
@@ -122,7 +81,7 @@ std::optional<Ipv4Address> QueryByBroadcast(const MessengerConfig& config, const
                         return false;
                       }
                       for (const NameAddress& address : response->addresses) {
-                        if (!address.group) {
+                        if (!address.group && IsUnicastDestination(address.ipv4)) {
                           found = address.ipv4;
                           return true;
                         }
@@ -143,8 +102,9 @@ std::optional<NetbiosName> QueryMessengerName(const MessengerConfig& config,
   }
   const std::uint16_t transaction_id = NewTransactionId();
   const Bytes request = BuildNodeStatusRequest(transaction_id);
+  UdpChannel channel(socket_fd.get(), {}, request);
   std::optional<NetbiosName> found;
-  ExchangeDatagrams(socket_fd.get(), {}, true, request, config.node_status_interval,
+  ExchangeDatagrams(channel, config.node_status_interval,
                     std::min(Clock::now() + config.node_status_time, deadline),
                     [&](ByteSpan datagram) {
                       const auto response = ParseNodeStatusResponse(datagram);
@@ -189,23 +149,13 @@ std::optional<Ipv4Address> ResolveBySystem(const std::string& name, Clock::time_
     std::memcpy(&address, entry->ai_addr, sizeof address);
     Ipv4Address ipv4;
     std::memcpy(ipv4.data(), &address.sin_addr, ipv4.size());
+    // A hosts file may map a name to 0.0.0.0 (to block it) or to a broadcast.
+    if (!IsUnicastDestination(ipv4)) continue;
     found = ipv4;
     break;
   }
   freeaddrinfo(lookup->request.ar_result);
   return found;
-}
-
-std::optional<Ipv4Address> ParseIpv4Literal(std::string_view text) {
-  if (text.find('\0') != std::string_view::npos) return std::nullopt;
-  const std::string terminated(text);
-  in_addr address{};
-  if (inet_pton(AF_INET, terminated.c_str(), &address) != 1) {
-    return std::nullopt;
-  }
-  Ipv4Address ipv4;
-  std::memcpy(ipv4.data(), &address, ipv4.size());
-  return ipv4;
 }
 
 }  // namespace wirenote::messenger

@@ -1,17 +1,18 @@
 // Finding the recipient on the network: the address a NetBIOS name answers
-// from (broadcast name query, then the system resolver), the messenger name
-// a host at an address reports (node status), and the strict IPv4 literal a
-// recipient may be given as. The packets are built and read by the wire
-// layer; this is the socket side, waiting at most until the deadline given.
+// from (broadcast name query, then the system resolver) and the messenger
+// name a host at an address reports (node status). Only addresses of single
+// hosts are ever taken (recipient_address.h, which also reads a recipient
+// given as an address). The packets are built and read by the wire layer;
+// this is the socket side, waiting at most until the deadline given.
 #pragma once
 
 #include "posix_back.h"
 
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "messenger/messenger_config.h"
+#include "messenger/recipient_address.h"
 #include "messenger/socket_io.h"
 #include "messenger_wire/netbios_name.h"
 
@@ -31,8 +32,5 @@ std::optional<NetbiosName> QueryMessengerName(const MessengerConfig& config,
 // The system resolver, for IPv4 only, given no more than the time left. A
 // lookup still running then is abandoned to the resolver's own thread.
 std::optional<Ipv4Address> ResolveBySystem(const std::string& name, Clock::time_point deadline);
-
-// The address `text` spells as a strict dotted quad, and nothing else.
-std::optional<Ipv4Address> ParseIpv4Literal(std::string_view text);
 
 }  // namespace wirenote::messenger

@@ -46,6 +46,7 @@ SessionResult Session::Connect(const Ipv4Address& address, std::uint16_t port,
 
 SessionResult Session::Send(ByteSpan bytes, Clock::time_point deadline) {
   while (!bytes.empty()) {
+    if (Clock::now() >= deadline) return Failed(SessionFailure::kTimedOut);
     const ssize_t sent = send(socket_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     if (sent >= 0) {
       bytes = bytes.subspan(static_cast<std::size_t>(sent));
@@ -61,6 +62,7 @@ SessionResult Session::Send(ByteSpan bytes, Clock::time_point deadline) {
 
 SessionResult Session::ReadFrame(Clock::time_point deadline, std::uint8_t* type, Bytes* payload) {
   for (;;) {
+    if (Clock::now() >= deadline) return Failed(SessionFailure::kTimedOut);
     const SplitResult split = SplitFrame(received_);
     if (split.status == FrameStatus::kMalformed) return Failed(SessionFailure::kMalformed);
     if (split.status == FrameStatus::kComplete) {
@@ -77,7 +79,7 @@ SessionResult Session::ReadFrame(Clock::time_point deadline, std::uint8_t* type,
     const ssize_t got = recv(socket_.get(), received_.data() + had, kReceiveChunkBytes, MSG_DONTWAIT);
     received_.resize(had + (got > 0 ? static_cast<std::size_t>(got) : 0));
     if (got > 0) continue;
-    if (got == 0) return Failed(SessionFailure::kClosed);  // before the frame was complete
+    if (got == 0) return Failed(had == 0 ? SessionFailure::kClosed : SessionFailure::kCutShort);
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) return Failed(SessionFailure::kSystem, errno);
     const int events = WaitFor(socket_.get(), POLLIN, deadline);

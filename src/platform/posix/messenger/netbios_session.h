@@ -1,7 +1,9 @@
 // One NetBIOS session over TCP: connecting, sending, and reading whole
-// frames as the wire layer splits them, each step bounded by the deadline.
-// It says only how a step went; what that means to the sender, the client
-// decides (windows_status.h).
+// frames as the wire layer splits them, each step bounded by the deadline,
+// which is checked on every turn (every frame, every read), not only when
+// the socket has nothing: a peer that keeps it full cannot hold a step past
+// it. It says only how a step went; what that means to the sender, the
+// client decides (windows_status.h).
 #pragma once
 
 #include "posix_back.h"
@@ -21,7 +23,8 @@ enum class SessionFailure {
   kSystem,     // a socket call failed; `error` says why
   kTimedOut,   // the deadline passed first
   kWait,       // waiting on the socket failed
-  kClosed,     // the peer closed before a whole frame came
+  kClosed,     // the peer closed in order between frames: nothing of the next came
+  kCutShort,   // the peer closed in the middle of a frame
   kMalformed,  // the peer sent what no session peer sends
 };
 
@@ -44,7 +47,8 @@ class Session {
   // All of `bytes`, however many writes it takes.
   SessionResult Send(ByteSpan bytes, Clock::time_point deadline);
 
-  // The next frame that is not a keep-alive.
+  // The next frame that is not a keep-alive; keep-alives count against the
+  // deadline like any other wait.
   SessionResult ReadFrame(Clock::time_point deadline, std::uint8_t* type, Bytes* payload);
 
  private:

@@ -1,7 +1,6 @@
 #include "messenger/windows_status.h"
 
 #include <cerrno>
-#include <cstdint>
 
 namespace wirenote::messenger {
 namespace {
@@ -77,6 +76,7 @@ NET_API_STATUS WindowsStatusOf(const SessionResult& result) {
       return StatusOfSystemError(result.error);
     case SessionFailure::kTimedOut:
     case SessionFailure::kClosed:
+    case SessionFailure::kCutShort:
     case SessionFailure::kMalformed:
       return NERR_NetworkError;
     case SessionFailure::kSetup:
@@ -84,6 +84,13 @@ NET_API_STATUS WindowsStatusOf(const SessionResult& result) {
       return ERROR_GEN_FAILURE;
   }
   return ERROR_GEN_FAILURE;
+}
+
+NET_API_STATUS WindowsStatusOfReplyWait(std::uint8_t command, const SessionResult& result) {
+  if (command == kCommandSendStart && result.failure == SessionFailure::kClosed) {
+    return ERROR_NOT_SUPPORTED;
+  }
+  return WindowsStatusOf(result);
 }
 
 NET_API_STATUS WindowsStatusOfConnect(const SessionResult& result) {

@@ -5,6 +5,8 @@
 
 #include "posix_back.h"
 
+#include <cstdint>
+
 #include "messenger/netbios_session.h"
 #include "messenger_wire/session_service.h"
 #include "messenger_wire/smb_message.h"
@@ -22,6 +24,12 @@ NET_API_STATUS WindowsStatusOf(const SessionResponse& response);
 
 // A step on an open session.
 NET_API_STATUS WindowsStatusOf(const SessionResult& result);
+
+// Waiting for the reply to `command`: a receiver that took the session but
+// closes it in order before any byte of the reply to SEND_START refuses
+// the message commands (as receivers without SMB1 do), so the receiver does
+// not take messages. Any other failure, a reset included, is as above.
+NET_API_STATUS WindowsStatusOfReplyWait(std::uint8_t command, const SessionResult& result);
 
 // Connecting the session: a refused connection means nobody takes sessions
 // at the address, as if the name were not there.
