@@ -6,7 +6,7 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get update
 apt-get install -y --no-install-recommends \
   cmake ninja-build g++ make pkg-config \
-  libgtest-dev libbenchmark-dev \
+  libgtest-dev googletest libbenchmark-dev \
   clang libclang-rt-14-dev \
   samba smbclient iproute2 procps time locales \
   g++-mingw-w64-x86-64-win32 wine wine64

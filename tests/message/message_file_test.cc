@@ -219,10 +219,11 @@ TEST(MessageFileNameTest, ADoubleQuoteIsAByteOfTheName) {
 }
 
 TEST_F(MessageFileTest, AttributesOtherThanDirectoryMakeNoDifference) {
-  for (const DWORD attributes :
-       {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN,
-        FILE_ATTRIBUTE_ARCHIVE, DWORD{0x04} /* system */,
-        FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE}) {
+  // One type for all: <windows.h> gives the attributes as plain ints.
+  for (const DWORD attributes : std::initializer_list<DWORD>{
+           FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN,
+           FILE_ATTRIBUTE_ARCHIVE, DWORD{0x04} /* system */,
+           FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE}) {
     SCOPED_TRACE(attributes);
     FakePlatform fresh;
     fresh.files["msg.txt"] = FileWith("text", attributes, std::nullopt);

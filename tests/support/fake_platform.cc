@@ -334,7 +334,11 @@ NET_API_STATUS FakePlatform::NetMessageBufferSend(const WCHAR* server_name,
                                                   DWORD buffer_bytes) {
   calls.push_back("NetMessageBufferSend");
   FakeSend send{server_name, {}, from_name, {}, buffer_bytes};
-  if (message_name != nullptr) send.message_name = message_name;
+  // WCHAR is wchar_t on Windows: the units are copied one by one.
+  if (message_name != nullptr) {
+    send.message_name.assign(message_name,
+                             message_name + std::char_traits<WCHAR>::length(message_name));
+  }
   send.buffer.assign(reinterpret_cast<const char*>(buffer), buffer_bytes);
   sends.push_back(std::move(send));
   return send_status;
