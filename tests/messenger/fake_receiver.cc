@@ -160,8 +160,10 @@ bool FakeSessionReceiver::connected() {
   return connected_;
 }
 
-FakeNameService::FakeNameService(Responder responder, Responder flooder) {
-  fd_ = BoundLoopbackSocket(SOCK_DGRAM, &port_);
+FakeNameService::FakeNameService(Responder responder, Responder flooder, std::uint32_t host,
+                                 std::uint16_t port)
+    : port_(port) {
+  fd_ = BoundLoopbackSocket(SOCK_DGRAM, &port_, host);
   const bool floods = static_cast<bool>(flooder);
   thread_ = std::thread([this, responder = std::move(responder), flooder = std::move(flooder)] {
     while (!stop_) {

@@ -82,7 +82,9 @@ class FakeSessionReceiver {
 class FakeNameService {
  public:
   using Responder = std::function<std::vector<Bytes>(ByteSpan request)>;
-  explicit FakeNameService(Responder responder, Responder flooder = nullptr);
+  // On `host` (an IPv4 address in host order) and `port`; port 0: any free one.
+  explicit FakeNameService(Responder responder, Responder flooder = nullptr,
+                           std::uint32_t host = 0x7F000001, std::uint16_t port = 0);
   ~FakeNameService();
   std::uint16_t port() const { return port_; }
   std::vector<Bytes> Requests();
