@@ -2,7 +2,9 @@
 # interop test and the demo. Source this file; it runs nothing by itself.
 #
 #   wn_lan_init TAG                      sender namespace with a bridge as its LAN
-#   wn_receiver_add KEY NAME IP on|off   one receiver host: smbd + nmbd, messages on or off
+#   wn_receiver_add KEY NAME IP on|off [PROTOCOL]
+#                                        one receiver host: smbd + nmbd, messages on or
+#                                        off, lowest SMB dialect it takes (default NT1)
 #   wn_receivers_wait                    until every smbd listens and every nmbd answers
 #   wn_send RECIPIENT FILE OUT           runs $WN_WIRENOTE on the sender; sets WN_STATUS
 #   wn_inbox KEY                         where receiver KEY's message command puts messages
@@ -46,7 +48,7 @@ wn_lan_init() {
 }
 
 wn_receiver_add() {
-  local key=$1 name=$2 ip=$3 messages=$4
+  local key=$1 name=$2 ip=$3 messages=$4 min_protocol=${5:-NT1}
   local ns=wn-$key-${WN_SEND_NS#wn-send-}
   local dir=$WN_WORK/$key
   WN_RECEIVER_KEYS+=("$key")
@@ -79,8 +81,9 @@ wn_receiver_add() {
   netbios name = $name
   workgroup = WNLAN
   server role = standalone server
-  # Debian's default minimum drops the connection at the first message command.
-  server min protocol = NT1
+  # Debian's default minimum (SMB2_02) drops the connection at the first
+  # message command; NT1 lets the message commands through.
+  server min protocol = $min_protocol
   smb ports = 139
   interfaces = $ip/24
   bind interfaces only = yes

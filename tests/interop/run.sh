@@ -38,6 +38,10 @@ trap 'exit 130' INT TERM HUP
 wn_lan_init "$$" || { echo "FAILED: cannot create the sender namespace"; exit 1; }
 wn_receiver_add recv WNRECV "$WN_NET.1" on || { echo "FAILED: cannot start receiver WNRECV"; exit 1; }
 wn_receiver_add off WNOFF "$WN_NET.3" off || { echo "FAILED: cannot start receiver WNOFF"; exit 1; }
+# A receiver of today: SMB1 refused (Samba's and Windows' default), so it takes
+# the session and drops the connection at the first message command.
+wn_receiver_add nosmb1 WNNOSMB1 "$WN_NET.4" on SMB2_02 ||
+  { echo "FAILED: cannot start receiver WNNOSMB1"; exit 1; }
 wn_receivers_wait || { echo "FAILED: receivers not ready"; exit 1; }
 
 # ---- message files and what the receiver must get from them (UTF-8; smbd
@@ -81,6 +85,8 @@ status_bytes() {
 
 # ---- the cases
 # name | recipient | message file | outcome | text delivered to WNRECV (- none) | called name seen
+# (198.51.100.001 would be WNRECV's address by the resolver's octal rules, and
+# 0.0.0.0 this host: neither is a recipient.)
 cases='
 sjis-by-name        | WNRECV        | hello-sjis.txt | Sent         | hello-sjis.expected | wnrecv
 sjis-by-lower-name  | wnrecv        | hello-sjis.txt | Sent         | hello-sjis.expected | wnrecv
@@ -92,6 +98,11 @@ empty-file          | WNRECV        | empty.txt      | Sent         | empty.expe
 messages-off        | WNOFF         | hello-sjis.txt | NotSupported | -                   | -
 messages-off-by-ip  | 198.51.100.3  | hello-sjis.txt | NotSupported | -                   | -
 unknown-name        | WNNOBODY      | hello-sjis.txt | NameNotFound | -                   | -
+smb1-refused        | WNNOSMB1      | hello-sjis.txt | NotSupported | -                   | -
+smb1-refused-by-ip  | 198.51.100.4  | hello-sjis.txt | NotSupported | -                   | -
+leading-zeros       | 198.51.100.001| hello-sjis.txt | NameNotFound | -                   | -
+unspecified-address | 0.0.0.0       | hello-sjis.txt | NameNotFound | -                   | -
+lan-broadcast       | 198.51.100.255| hello-sjis.txt | NameNotFound | -                   | -
 '
 
 passed=0
