@@ -43,7 +43,8 @@ void RunBranch(Platform& platform, Console& console, const std::vector<std::stri
 // page, is converted for it; a file or a pipe takes the bytes as they are.
 std::string ReportFor(Platform& platform, const Failure& failure, const ProgramImage& image,
                       DWORD file_type) {
-  const std::string message = file_type == FILE_TYPE_CHAR && !failure.file_name().empty()
+  const bool convert = file_type == FILE_TYPE_CHAR && !failure.file_name().empty();
+  const std::string message = convert
                                   ? failure.MessageNaming(ConsoleFormOf(platform, failure.file_name()))
                                   : failure.message();
   return FormatFailureReport(failure.class_name(), image.file_name(),

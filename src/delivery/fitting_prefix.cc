@@ -43,9 +43,9 @@ int ConvertFittingPrefix(Platform& platform, std::string_view text, WCHAR* buffe
   // replacement, a vowel sign without its consonant): only the units before
   // the cut agree with the whole text's. Those agreeing units grow with the
   // prefix, so the longest prefix whose agreeing units fit is found by
-  // halving; it ends at most one character past the cut wanted.
-  std::size_t fits = 0;             // its agreeing units fit
-  std::size_t too_long = text.size();  // its agreeing units do not
+  // halving; the cut wanted is there or within the character before it.
+  std::size_t fits = 0;                // a prefix whose agreeing units fit
+  std::size_t too_long = text.size();  // one whose agreeing units do not
   while (too_long - fits > 1) {
     const std::size_t middle = fits + (too_long - fits) / 2;
     const std::vector<WCHAR> units = Utf16Of(platform, text.substr(0, middle));

@@ -1,5 +1,5 @@
-// The message file: its existence tested, its lines rebuilt
-// with CR LF and the text cut to MaxMessageBytes.
+// The message file: its existence tested, its lines rebuilt with CR LF and
+// the text cut to MaxMessageBytes.
 #pragma once
 
 #include <cstddef>

@@ -228,16 +228,18 @@ int PosixPlatform::WideCharToMultiByte(UINT code_page, DWORD flags, const WCHAR*
   UseLocale();
   const std::string charset = CharsetForCodePage(code_page);
   // As on Windows, UTF-8 has every character and takes no default one.
-  if (charset.empty() || (charset == "UTF-8" && (default_char != nullptr || used_default_char != nullptr))) {
+  const bool utf8 = charset == "UTF-8";
+  if (charset.empty() || (utf8 && (default_char != nullptr || used_default_char != nullptr))) {
     Fail(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  const std::size_t length =
-      wide_units < 0 ? std::char_traits<char16_t>::length(wide) + 1 : static_cast<std::size_t>(wide_units);
+  const std::size_t length = wide_units < 0 ? std::char_traits<char16_t>::length(wide) + 1
+                                            : static_cast<std::size_t>(wide_units);
+  const std::string_view replacement =
+      default_char == nullptr ? std::string_view("?") : std::string_view(default_char, 1);
   std::string bytes;
   const bool lossless =
-      EncodeFromUtf16(charset, std::u16string_view(wide, length), &bytes,
-                      default_char == nullptr ? std::string_view("?") : std::string_view(default_char, 1));
+      EncodeFromUtf16(charset, std::u16string_view(wide, length), &bytes, replacement);
   if (used_default_char != nullptr) *used_default_char = lossless ? FALSE : TRUE;
   if (multi_byte_bytes == 0) return static_cast<int>(bytes.size());
   if (bytes.size() > static_cast<std::size_t>(multi_byte_bytes)) {
