@@ -19,7 +19,7 @@ std::string FormatFailureReport(std::string_view class_name, std::string_view pr
 
   std::string report;
   report.append(class_name).append(kInModule);
-  report.append(program_file_name.substr(0, kReportModuleNameBytes)).append(kOf).push_back('\n');
+  report.append(program_file_name.substr(0, ReportModuleNameBytes)).append(kOf).push_back('\n');
   report.append(address, 8).append(kArose).push_back('\n');
   report.append(message);
   if (!message.empty() && message.back() != '.') report.push_back('.');

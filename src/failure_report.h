@@ -7,7 +7,7 @@
 
 namespace wirenote {
 
-inline constexpr std::size_t kReportModuleNameBytes = 63;
+inline constexpr std::size_t ReportModuleNameBytes = 63;
 
 // Three lines, each ended by LF alone, then CR LF: the class and the program's
 // file name, the code offset as eight upper-case hex digits, and the message
