@@ -5,14 +5,14 @@
 // This folder is the socket side; the protocol itself is not here. The
 // packets and frames are built and read by pure functions of bytes in
 // platform/messenger_wire (no sockets, no OS, no Windows types). Here:
-//   socket_io       descriptors, bounded waits, socket addresses
-//   recipient_address what a recipient written as numbers means, and
-//                   which addresses may be connected to at all
-//   datagram_exchange a request repeated and its answer awaited over UDP
-//   name_lookup     finding the recipient: name query, node status, resolver
-//   netbios_session one TCP session: connect, send, read whole frames
-//   windows_status  what every outcome means as a Windows status code
-//   messenger_client (this) ties them together into one send
+//   socket_io          descriptors, bounded waits, socket addresses
+//   recipient_address  what a recipient written as numbers means, and which
+//                      addresses may be connected to at all
+//   datagram_exchange  a request repeated and its answer awaited over UDP
+//   name_lookup        finding the recipient: name query, node status, resolver
+//   netbios_session    one TCP session: connect, send, read whole frames
+//   windows_status     what every outcome means as a Windows status code
+//   messenger_client   (this) ties them together into one send
 #pragma once
 
 #include "posix_back.h"
