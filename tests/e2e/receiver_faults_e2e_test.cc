@@ -6,10 +6,8 @@
 // may belong to a server of its own); that needs root. So does a hosts file
 // of the test's own, in a mount namespace of its own.
 #include <gtest/gtest.h>
-#include <net/if.h>
 #include <netinet/in.h>
 #include <sched.h>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -24,6 +22,7 @@
 #include "console/catalogue.h"
 #include "delivery/delivery.h"
 #include "fake_receiver.h"
+#include "private_network.h"
 #include "receiver_behaviour.h"
 #include "run_binary.h"
 
@@ -41,28 +40,6 @@ using messenger::testing::Serve;
 
 constexpr std::uint16_t kSessionPort = 139;
 
-// Moves this test process, and the programs it runs, into a network of its
-// own with only its loopback interface, up.
-bool EnterPrivateNetwork() {
-  static const bool entered = [] {
-    if (unshare(CLONE_NEWNET) != 0) return false;
-    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ifreq loopback{};
-    std::strcpy(loopback.ifr_name, "lo");
-    const bool up = fd >= 0 && ioctl(fd, SIOCGIFFLAGS, &loopback) == 0 &&
-                    (loopback.ifr_flags |= IFF_UP, ioctl(fd, SIOCSIFFLAGS, &loopback) == 0);
-    if (fd >= 0) close(fd);
-    return up;
-  }();
-  return entered;
-}
-
-bool CanListenOnTheSessionPort() {
-  if (EnterPrivateNetwork()) return true;
-  const char* ci = std::getenv("CI");
-  return ci != nullptr && std::string(ci) == "true";  // then the test fails, as it should
-}
-
 std::string Address(std::uint32_t host) {
   return std::to_string(host >> 24) + "." + std::to_string((host >> 16) & 0xFF) + "." +
          std::to_string((host >> 8) & 0xFF) + "." + std::to_string(host & 0xFF);
@@ -76,7 +53,7 @@ constexpr double kOverrunMarginSeconds = 3;
 // Every row at once, each receiver at a loopback address of its own: rows
 // that wait out the program's bound would otherwise take 10 s each in turn.
 TEST(ReceiverFaultsEndToEndTest, EveryFaultEndsWithItsStatusText) {
-  if (!CanListenOnTheSessionPort()) GTEST_SKIP() << "a network of its own needs root";
+  if (!testing::PrivateNetworkOrCi()) GTEST_SKIP() << "a network of its own needs root";
   const testing::TempDir dir;
   const std::vector<FaultRow> rows = FaultRows();
   ASSERT_LT(rows.size(), 255u);
@@ -113,7 +90,7 @@ TEST(ReceiverFaultsEndToEndTest, EveryFaultEndsWithItsStatusText) {
 // Receivers listen wherever such a recipient would lead on this network:
 // every local address on port 139, and the name service port.
 TEST(ReceiverFaultsEndToEndTest, ARecipientThatIsNoSingleHostIsNotFoundAndNothingIsSent) {
-  if (!CanListenOnTheSessionPort()) GTEST_SKIP() << "a network of its own needs root";
+  if (!testing::PrivateNetworkOrCi()) GTEST_SKIP() << "a network of its own needs root";
   const testing::TempDir dir;
   const std::string file = dir.WriteFile("message.txt", "hello\r\n");
   constexpr std::uint16_t kNameServicePort = 137;
@@ -156,7 +133,7 @@ class OwnHostsFile {
 // A hosts file may map a name to 0.0.0.0 (to block it), multicast or
 // broadcast: such an answer of the system resolver is passed over.
 TEST(ReceiverFaultsEndToEndTest, TheResolverGivesNoAddressThatIsNoSingleHost) {
-  if (!CanListenOnTheSessionPort()) GTEST_SKIP() << "a network of its own needs root";
+  if (!testing::PrivateNetworkOrCi()) GTEST_SKIP() << "a network of its own needs root";
   const testing::TempDir dir;
   const std::string file = dir.WriteFile("message.txt", "hello\r\n");
   const OwnHostsFile hosts(dir.WriteFile("hosts",
@@ -191,7 +168,7 @@ TEST(ReceiverFaultsEndToEndTest, TheResolverGivesNoAddressThatIsNoSingleHost) {
 }
 
 TEST(ReceiverFaultsEndToEndTest, ARefusedConnectionMeansTheNameIsNotFound) {
-  if (!CanListenOnTheSessionPort()) GTEST_SKIP() << "a network of its own needs root";
+  if (!testing::PrivateNetworkOrCi()) GTEST_SKIP() << "a network of its own needs root";
   const testing::TempDir dir;
   const std::string file = dir.WriteFile("message.txt", "hello\r\n");
   const testing::RunResult result = testing::RunWirenote({"127.0.0.12", file});
@@ -202,7 +179,7 @@ TEST(ReceiverFaultsEndToEndTest, ARefusedConnectionMeansTheNameIsNotFound) {
 // The text goes on the wire as code page 932, whatever the locale's
 // character set that the file is read in.
 TEST(ReceiverFaultsEndToEndTest, TheMessageArrivesAsCodePage932ByteForByte) {
-  if (!CanListenOnTheSessionPort()) GTEST_SKIP() << "a network of its own needs root";
+  if (!testing::PrivateNetworkOrCi()) GTEST_SKIP() << "a network of its own needs root";
   // ｱｲｳ, あいう and 表 (whose second byte is 5C), in lines ended three ways,
   // long enough for two blocks.
   std::string cp932;
