@@ -73,9 +73,10 @@ TEST(WindowsStatus, MapsSessionStepsToWindowsCodes) {
   }
 }
 
-// A receiver that refuses SMB1 takes the session and then closes it, in
-// order, at the first message command without a byte of reply.
-TEST(WindowsStatus, AnOrderlyCloseInsteadOfTheFirstReplyMeansMessagesAreNotTaken) {
+// A receiver that refuses SMB1 takes the session and then drops it at the
+// first message command without a byte of reply: closed in order, or reset
+// when our request reached it after its close.
+TEST(WindowsStatus, ADropInsteadOfTheFirstReplyMeansMessagesAreNotTaken) {
   struct Case {
     const char* what;
     std::uint8_t command;
@@ -86,13 +87,18 @@ TEST(WindowsStatus, AnOrderlyCloseInsteadOfTheFirstReplyMeansMessagesAreNotTaken
       {"SEND_START, closed in order", kCommandSendStart, {SessionFailure::kClosed, 0}, ERROR_NOT_SUPPORTED},
       {"SEND_START, closed in the middle of the reply", kCommandSendStart, {SessionFailure::kCutShort, 0},
        NERR_NetworkError},
-      {"SEND_START, reset", kCommandSendStart, {SessionFailure::kSystem, ECONNRESET}, NERR_NetworkError},
+      {"SEND_START, reset", kCommandSendStart, {SessionFailure::kSystem, ECONNRESET}, ERROR_NOT_SUPPORTED},
+      {"SEND_START, reset before it went out", kCommandSendStart, {SessionFailure::kSystem, EPIPE},
+       ERROR_NOT_SUPPORTED},
+      {"SEND_START, unreachable", kCommandSendStart, {SessionFailure::kSystem, EHOSTUNREACH},
+       NERR_NetworkError},
+      {"SEND_TEXT, reset", kCommandSendText, {SessionFailure::kSystem, ECONNRESET}, NERR_NetworkError},
       {"SEND_START, past the deadline", kCommandSendStart, {SessionFailure::kTimedOut, 0}, NERR_NetworkError},
       {"SEND_START, answered", kCommandSendStart, {}, NERR_Success},
       {"SEND_TEXT, closed in order", kCommandSendText, {SessionFailure::kClosed, 0}, NERR_NetworkError},
       {"SEND_END, closed in order", kCommandSendEnd, {SessionFailure::kClosed, 0}, NERR_NetworkError},
   };
-  for (const Case& c : cases) EXPECT_EQ(WindowsStatusOfReplyWait(c.command, c.result), c.expected) << c.what;
+  for (const Case& c : cases) EXPECT_EQ(WindowsStatusOfRequest(c.command, c.result), c.expected) << c.what;
 }
 
 TEST(WindowsStatus, MapsSessionResponsesToWindowsCodes) {

@@ -35,11 +35,12 @@ NET_API_STATUS OpenSession(Session& session, const NetbiosName& called, const Ne
 // One request and the reply that matches it by command and message id.
 NET_API_STATUS Transact(Session& session, std::uint8_t command, std::uint16_t mid,
                         const Bytes& request, Clock::time_point deadline, SmbReply* reply) {
-  NET_API_STATUS status = WindowsStatusOf(session.Send(BuildSessionMessage(request), deadline));
+  NET_API_STATUS status =
+      WindowsStatusOfRequest(command, session.Send(BuildSessionMessage(request), deadline));
   if (status != NERR_Success) return status;
   std::uint8_t type = 0;
   Bytes payload;
-  status = WindowsStatusOfReplyWait(command, session.ReadFrame(deadline, &type, &payload));
+  status = WindowsStatusOfRequest(command, session.ReadFrame(deadline, &type, &payload));
   if (status != NERR_Success) return status;
   // Anything but the reply to this request: the conversation is broken.
   if (type != kFrameSessionMessage) return NERR_NetworkError;

@@ -81,7 +81,10 @@ SessionResult Session::ReadFrame(Clock::time_point deadline, std::uint8_t* type,
     if (got > 0) continue;
     if (got == 0) return Failed(had == 0 ? SessionFailure::kClosed : SessionFailure::kCutShort);
     if (errno == EINTR) continue;
-    if (errno != EAGAIN && errno != EWOULDBLOCK) return Failed(SessionFailure::kSystem, errno);
+    if (errno != EAGAIN && errno != EWOULDBLOCK) {
+      // A frame begun and then lost is cut short, however the loss came.
+      return had == 0 ? Failed(SessionFailure::kSystem, errno) : Failed(SessionFailure::kCutShort);
+    }
     const int events = WaitFor(socket_.get(), POLLIN, deadline);
     if (events <= 0) return WaitFailure(events);
   }

@@ -24,7 +24,7 @@ enum class SessionFailure {
   kTimedOut,   // the deadline passed first
   kWait,       // waiting on the socket failed
   kClosed,     // the peer closed in order between frames: nothing of the next came
-  kCutShort,   // the peer closed in the middle of a frame
+  kCutShort,   // the peer closed or reset the connection in the middle of a frame
   kMalformed,  // the peer sent what no session peer sends
 };
 

@@ -86,10 +86,12 @@ NET_API_STATUS WindowsStatusOf(const SessionResult& result) {
   return ERROR_GEN_FAILURE;
 }
 
-NET_API_STATUS WindowsStatusOfReplyWait(std::uint8_t command, const SessionResult& result) {
-  if (command == kCommandSendStart && result.failure == SessionFailure::kClosed) {
-    return ERROR_NOT_SUPPORTED;
-  }
+NET_API_STATUS WindowsStatusOfRequest(std::uint8_t command, const SessionResult& result) {
+  const bool dropped =
+      result.failure == SessionFailure::kClosed ||
+      (result.failure == SessionFailure::kSystem &&
+       (result.error == ECONNRESET || result.error == EPIPE || result.error == ECONNABORTED));
+  if (command == kCommandSendStart && dropped) return ERROR_NOT_SUPPORTED;
   return WindowsStatusOf(result);
 }
 

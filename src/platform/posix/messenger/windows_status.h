@@ -25,11 +25,14 @@ NET_API_STATUS WindowsStatusOf(const SessionResponse& response);
 // A step on an open session.
 NET_API_STATUS WindowsStatusOf(const SessionResult& result);
 
-// Waiting for the reply to `command`: a receiver that took the session but
-// closes it in order before any byte of the reply to SEND_START refuses
-// the message commands (as receivers without SMB1 do), so the receiver does
-// not take messages. Any other failure, a reset included, is as above.
-NET_API_STATUS WindowsStatusOfReplyWait(std::uint8_t command, const SessionResult& result);
+// Sending `command` and waiting for its reply. A receiver that took the
+// session but drops the connection before any byte of the reply to
+// SEND_START refuses the message commands (as receivers without SMB1 do):
+// it does not take messages. Whether the drop shows as an orderly close or
+// as a reset depends only on whether our request reached the peer before
+// its close, so both mean the same here. A frame cut short, a time-out,
+// and a drop at any later command are the network's failure, as above.
+NET_API_STATUS WindowsStatusOfRequest(std::uint8_t command, const SessionResult& result);
 
 // Connecting the session: a refused connection means nobody takes sessions
 // at the address, as if the name were not there.
