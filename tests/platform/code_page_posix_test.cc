@@ -123,8 +123,8 @@ TEST_F(TsciiTest, ATextTooLongForTheMessageBufferGivesItsWholeSyllablesThatFit) 
     std::u16string converted;
   } cases[] = {
       {"a letter and 500 syllables", "a" + std::string(500, '\x82') + "\r\n",
-       u"a" + [&] {
-         std::u16string all;
+       [&] {
+         std::u16string all = u"a";
          for (int i = 0; i < 399; ++i) all += syllable;
          return all;
        }()},
