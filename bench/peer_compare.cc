@@ -278,14 +278,14 @@ int main(int argc, char** argv) {
   // name cache is off, as wirenote has none.
   std::vector<Path> paths;
   for (int i = 8; i < argc; ++i) {
-    const std::string_view spec = argv[i];
-    const std::size_t equals = spec.find('=');
+    const std::string_view argument = argv[i];
+    const std::size_t equals = argument.find('=');
     if (equals == std::string_view::npos) {
       std::fprintf(stderr, "not LABEL=PREFIX: %s\n", argv[i]);
       return 2;
     }
-    const std::string label(spec.substr(0, equals));
-    const std::string prefix(spec.substr(equals + 1));
+    const std::string label(argument.substr(0, equals));
+    const std::string prefix(argument.substr(equals + 1));
     const std::string expected = ReadFile(prefix + ".expected");
     const std::string crlf = prefix + ".txt", lf = prefix + ".lf";
     const auto path = [&](const char* form, bool is_wirenote, std::vector<std::string> command) {

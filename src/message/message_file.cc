@@ -82,7 +82,7 @@ bool MessageFileExists(Platform& platform, const std::string& file_name) {
   const HANDLE search = platform.FindFirstFileA(file_name.c_str(), &entry);
   if (search == INVALID_HANDLE_VALUE) return false;
   platform.FindClose(search);
-  // Only a directory is refused. The entry's time plays no part: files dated
+  // Only a directory is refused. The entry's time is not looked at: files dated
   // 1970 (unpacked from archives, built reproducibly) are as readable as any.
   return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }

@@ -69,8 +69,8 @@ TEST(DeliveryEndToEndTest, ATextTooLongInUnitsArrivesAsTheSyllablesThatFit) {
 }
 
 // A UTF-8 file may open with a byte-order mark; in a UTF-8 locale it is read
-// as the character U+FEFF, which says how the file is stored and is no part
-// of the message.
+// as the character U+FEFF, which says how the file is stored and carries no
+// text of the message.
 TEST(DeliveryEndToEndTest, AByteOrderMarkOpeningAUtf8FileIsNotSent) {
   if (!testing::PrivateNetworkOrCi()) GTEST_SKIP() << "a network of its own needs root";
   const struct {

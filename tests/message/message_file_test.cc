@@ -316,7 +316,7 @@ TEST_F(MessageFileTest, RaisesEFOpenErrorWithTheNameWhenTheOpenFails) {
 }
 
 TEST_F(MessageFileTest, AReadThatFailsRaisesEFOpenErrorAndClosesTheFile) {
-  // Part of the file comes through before the read fails: none of it is
+  // Some bytes of the file come through before the read fails: none are
   // passed on as the message.
   platform.files["bad.txt"].contents = "partial line\n";
   platform.files["bad.txt"].read_error = ERROR_IO_DEVICE;
