@@ -1,25 +1,13 @@
 #include "delivery/fitting_prefix.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstddef>
 #include <vector>
 
+#include "wide_text.h"
+
 namespace wirenote {
 namespace {
-
-// The UTF-16 form of `text`; empty when it has none.
-std::vector<WCHAR> Utf16Of(Platform& platform, std::string_view text) {
-  if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) return {};
-  const int bytes = static_cast<int>(text.size());
-  const int units = platform.MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0);
-  if (units <= 0) return {};
-  std::vector<WCHAR> wide(static_cast<std::size_t>(units));
-  if (platform.MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, wide.data(), units) != units) {
-    return {};
-  }
-  return wide;
-}
 
 // How many units of `prefix` agree with the start of `whole`.
 std::size_t AgreeingUnits(const std::vector<WCHAR>& prefix, const std::vector<WCHAR>& whole) {
@@ -33,7 +21,7 @@ std::size_t AgreeingUnits(const std::vector<WCHAR>& prefix, const std::vector<WC
 int ConvertFittingPrefix(Platform& platform, std::string_view text, WCHAR* buffer, int capacity) {
   if (capacity <= 0) return 0;
   const auto room = static_cast<std::size_t>(capacity);
-  const std::vector<WCHAR> whole = Utf16Of(platform, text);
+  const std::vector<WCHAR> whole = WideTextOf(platform, text);
   if (whole.size() <= room) {
     std::copy(whole.begin(), whole.end(), buffer);
     return static_cast<int>(whole.size());
@@ -48,13 +36,13 @@ int ConvertFittingPrefix(Platform& platform, std::string_view text, WCHAR* buffe
   std::size_t too_long = text.size();  // one whose agreeing units do not
   while (too_long - fits > 1) {
     const std::size_t middle = fits + (too_long - fits) / 2;
-    const std::vector<WCHAR> units = Utf16Of(platform, text.substr(0, middle));
+    const std::vector<WCHAR> units = WideTextOf(platform, text.substr(0, middle));
     (AgreeingUnits(units, whole) <= room ? fits : too_long) = middle;
   }
   // Back to the last cut between characters: where the prefix's form is the
   // start of the whole form, unit for unit.
   for (std::size_t bytes = fits; bytes > 0; --bytes) {
-    const std::vector<WCHAR> units = Utf16Of(platform, text.substr(0, bytes));
+    const std::vector<WCHAR> units = WideTextOf(platform, text.substr(0, bytes));
     if (!units.empty() && units.size() <= room && AgreeingUnits(units, whole) == units.size()) {
       std::copy(units.begin(), units.end(), buffer);
       return static_cast<int>(units.size());
