@@ -8,7 +8,7 @@ apt-get install -y --no-install-recommends \
   cmake ninja-build g++ make pkg-config \
   libgtest-dev googletest libbenchmark-dev \
   clang libclang-rt-14-dev \
-  samba smbclient iproute2 procps time locales \
+  samba smbclient python3 iproute2 procps time locales \
   g++-mingw-w64-x86-64-win32 wine wine64
 
 # Wine needs this locale to run the program with code page 932 as its ANSI code page.
